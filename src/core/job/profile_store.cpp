@@ -1,0 +1,107 @@
+#include "core/job/profile_store.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/support/number_text.h"
+
+namespace korvex {
+namespace {
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string ProfileStore::ConfigDirectory() {
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/Helvorn";
+  const char* home = std::getenv("HOME");
+  return std::string(home != nullptr ? home : "") + "/.config/Helvorn";
+}
+
+bool ProfileStore::Open(std::string_view storeName) {
+  const std::size_t slash = storeName.find('\\');
+  const std::string_view file = slash == std::string_view::npos ? storeName : storeName.substr(0, slash);
+  m_section = slash == std::string_view::npos ? storeName : storeName.substr(slash + 1);
+  if (m_directory.empty()) m_directory = ConfigDirectory();
+  m_path = m_directory + "/" + std::string(file) + ".ini";
+  m_document = IniDocument::Parse(ReadWholeFile(m_path));
+  m_open = true;
+  m_dirty = false;
+  return true;
+}
+
+bool ProfileStore::Close() {
+  if (!m_open) return false;
+  m_open = false;
+  if (!m_dirty) return true;
+  std::error_code ec;
+  std::filesystem::create_directories(m_directory, ec);
+  std::string temp = m_path + ".XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return false;
+  const bool written = WriteAll(fd, m_document.Serialize()) && ::fsync(fd) == 0;
+  ::close(fd);
+  const int renamed = written ? (m_rename ? m_rename(temp.c_str(), m_path.c_str())
+                                          : std::rename(temp.c_str(), m_path.c_str()))
+                              : -1;
+  if (renamed != 0) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  ::chmod(m_path.c_str(), 0600);
+  m_dirty = false;
+  return true;
+}
+
+bool ProfileStore::ReadText(std::string_view key, std::string& out, std::size_t capacity) const {
+  if (!m_open || capacity == 0) return false;
+  const auto value = m_document.Get(m_section, key);
+  if (!value) return false;
+  out = value->substr(0, capacity - 1);
+  return true;
+}
+
+bool ProfileStore::ReadInteger(std::string_view key, int& out) const {
+  std::string text;
+  if (!ReadText(key, text, 128) || text.empty()) return false;
+  out = LeadingInteger(text);
+  return true;
+}
+
+bool ProfileStore::WriteText(std::string_view key, std::string_view text) {
+  if (!m_open || text.find_first_of("\r\n") != std::string_view::npos) return false;
+  m_document.Set(m_section, key, text);
+  m_dirty = true;
+  return true;
+}
+
+bool ProfileStore::WriteInteger(std::string_view key, int value) {
+  return WriteText(key, std::to_string(static_cast<unsigned long>(static_cast<unsigned int>(value))));
+}
+
+}  // namespace korvex
