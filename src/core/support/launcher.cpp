@@ -1,0 +1,211 @@
+#include "core/support/launcher.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "core/support/argument_text.h"
+#include "core/support/exit_status.h"
+
+namespace korvex {
+namespace {
+
+// What the child side reports through the close-on-exec pipe. A successful exec closes the
+// pipe without a word, so an empty read means the program is running.
+enum Stage : int { kChildPid = 1, kFork, kWorkingDirectory, kExec };
+
+struct PipeMessage {
+  int stage;
+  int value;
+};
+
+std::string SystemErrorText(int error) {
+  char buffer[512];
+  return ::strerror_r(error, buffer, sizeof buffer);
+}
+
+// Everything from here to the end of ExecChild runs between fork and exec: only calls that
+// are safe in a forked copy of a threaded program.
+void WriteMessage(int fd, Stage stage, int value) {
+  const PipeMessage message{stage, value};
+  while (::write(fd, &message, sizeof message) < 0 && errno == EINTR) {
+  }
+}
+
+// Descriptors the program opened without close-on-exec must not reach the child.
+void MarkDescriptorsCloseOnExec() {
+  if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0) return;
+  rlimit limit{};
+  rlim_t last = 65536;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < last) {
+    last = limit.rlim_cur;
+  }
+  for (int fd = 3; fd < static_cast<int>(last); ++fd) {
+    const int flags = ::fcntl(fd, F_GETFD);
+    if (flags >= 0 && (flags & FD_CLOEXEC) == 0) ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
+  }
+}
+
+// Signals ignored or blocked by the program would stay so across exec: a child that ignored
+// SIGINT could never be stopped.
+void ResetSignals() {
+  struct sigaction standard {};
+  standard.sa_handler = SIG_DFL;
+  sigemptyset(&standard.sa_mask);
+  for (int signal = 1; signal < NSIG; ++signal) {
+    if (signal != SIGKILL && signal != SIGSTOP) ::sigaction(signal, &standard, nullptr);
+  }
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
+[[noreturn]] void ExecChild(const char* program, char* const* argv, const char* directory, int reportFd) {
+  ResetSignals();
+  MarkDescriptorsCloseOnExec();
+  if (directory != nullptr && ::chdir(directory) != 0) {
+    WriteMessage(reportFd, kWorkingDirectory, errno);
+    ::_exit(127);
+  }
+  ::execv(program, argv);
+  WriteMessage(reportFd, kExec, errno);
+  ::_exit(127);
+}
+
+std::vector<PipeMessage> ReadMessages(int fd) {
+  std::vector<PipeMessage> messages;
+  PipeMessage message{};
+  for (;;) {
+    const ssize_t n = ::read(fd, &message, sizeof message);
+    if (n < 0 && errno == EINTR) continue;
+    if (n != static_cast<ssize_t>(sizeof message)) break;  // end: every writer has gone
+    messages.push_back(message);
+  }
+  return messages;
+}
+
+void ReapNow(pid_t pid) {
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+}
+
+void SleepMilliseconds(long milliseconds) {
+  timespec pause{0, milliseconds * 1000000L};
+  while (::nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+  }
+}
+
+LaunchResult Failure(int code, int error, std::string text) {
+  LaunchResult result;
+  result.code = code;
+  result.exitCode = error;
+  result.errorText = std::move(text);
+  return result;
+}
+
+LaunchResult StartFailure(const PipeMessage& message, const LaunchRequest& request) {
+  std::string text = SystemErrorText(message.value);
+  if (message.stage == kWorkingDirectory) {
+    text = "The working directory " + request.workingDirectory + " cannot be used.\n" + text;
+  }
+  return Failure(kLaunchStartFailed, message.value, std::move(text));
+}
+
+}  // namespace
+
+LaunchResult Launcher::Launch(const LaunchRequest& request) {
+  // Everything the child needs is prepared here: after fork nothing may allocate.
+  std::vector<std::string> arguments = SplitArgumentText(request.argumentText);
+  std::vector<char*> argv;
+  argv.reserve(arguments.size() + 2);
+  argv.push_back(const_cast<char*>(request.program.c_str()));
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  const char* directory = request.workingDirectory.empty() ? nullptr : request.workingDirectory.c_str();
+
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) {
+    const int error = errno;
+    return Failure(kLaunchStartFailed, error, SystemErrorText(error));
+  }
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    const int error = errno;
+    ::close(report[0]);
+    ::close(report[1]);
+    return Failure(kLaunchStartFailed, error, SystemErrorText(error));
+  }
+  if (pid == 0) {
+    ::close(report[0]);
+    if (request.wait) ExecChild(request.program.c_str(), argv.data(), directory, report[1]);
+    // Not waited for: the program runs as a grandchild, adopted by the system once this
+    // intermediate process ends, so nobody has to reap it later.
+    const pid_t grandchild = ::fork();
+    if (grandchild < 0) {
+      WriteMessage(report[1], kFork, errno);
+      ::_exit(127);
+    }
+    if (grandchild == 0) ExecChild(request.program.c_str(), argv.data(), directory, report[1]);
+    WriteMessage(report[1], kChildPid, grandchild);
+    ::_exit(0);
+  }
+
+  ::close(report[1]);
+  const std::vector<PipeMessage> messages = ReadMessages(report[0]);
+  ::close(report[0]);
+
+  LaunchResult result;
+  result.pid = request.wait ? pid : -1;
+  const PipeMessage* failure = nullptr;
+  for (const PipeMessage& message : messages) {
+    if (message.stage == kChildPid) {
+      result.pid = message.value;
+    } else if (failure == nullptr) {
+      failure = &message;
+    }
+  }
+  if (!request.wait || failure != nullptr) ReapNow(pid);
+  if (failure != nullptr) {
+    LaunchResult failed = StartFailure(*failure, request);
+    failed.pid = -1;
+    return failed;
+  }
+  result.code = kLaunchStarted;
+  if (!request.wait) return result;
+
+  const pid_t outer = m_waitingPid;  // a pump callback may itself have started a wait
+  m_waitingPid = pid;
+  for (;;) {
+    int status = 0;
+    const pid_t ended = ::waitpid(pid, &status, WNOHANG);
+    if (ended < 0 && errno == EINTR) continue;
+    if (ended != 0) m_waitingPid = outer;  // reaped or lost: Stop must not signal the id again
+    if (ended < 0) {
+      const int error = errno;
+      LaunchResult failed = Failure(kLaunchWaitFailed, error, SystemErrorText(error));
+      failed.pid = pid;
+      return failed;
+    }
+    if (request.pump) request.pump();
+    if (ended == pid) {
+      result.exitCode = DecodeExitStatus(status);
+      return result;
+    }
+    SleepMilliseconds(5);
+  }
+}
+
+bool Launcher::Stop() {
+  if (m_waitingPid <= 0) return false;
+  return ::kill(m_waitingPid, SIGINT) == 0;
+}
+
+}  // namespace korvex
