@@ -1,0 +1,39 @@
+// Resolves the references of a LayoutSummary: extents through the whole tree (each structure
+// once, memoised), undefined names, reference cycles and the structures nobody references.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "gds/geometry.h"
+#include "gds/layout_summary.h"
+
+namespace korvex::gds {
+
+struct Hierarchy {
+  // Per entry of LayoutSummary::structures: the extents of its whole tree (empty when there
+  // is nothing in it, and for undefined names).
+  std::vector<Box> extents;
+  // Per entry: referenced by at least one defined structure.
+  std::vector<bool> referenced;
+  // Names referenced but never defined (indices into structures), in order of first use.
+  std::vector<std::uint32_t> undefined;
+  // Each cycle found, as the chain of structures from the one referenced again to the one
+  // that references it (A, B for A -> B -> A). At most `kMaxCycles` are kept.
+  std::vector<std::vector<std::uint32_t>> cycles;
+  std::uint64_t cycle_count = 0;
+  // Depth of each structure's tree (0 for a structure without references), back edges ignored.
+  std::vector<std::uint32_t> depth;
+
+  static constexpr std::size_t kMaxCycles = 20;
+};
+
+// The distinct children of structure `index`, in order of their first reference.
+std::vector<std::uint32_t> DistinctChildren(const LayoutSummary& summary, std::uint32_t index);
+
+Hierarchy ResolveHierarchy(const LayoutSummary& summary);
+
+// The placement of array instance (column, row) of `r` (instance 0, 0 for a single reference).
+Transform PlacementOf(const Reference& r, int column, int row);
+
+}  // namespace korvex::gds

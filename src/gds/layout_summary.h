@@ -1,0 +1,72 @@
+// One fast pass over a stream that gathers what a scan reports: structures in file order,
+// their element counts, local extents and references, and the layers and datatypes in use.
+// Reads the record bytes directly and allocates nothing per element.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "gds/diagnostics.h"
+#include "gds/element.h"
+#include "gds/geometry.h"
+#include "gds/structure_index.h"
+
+namespace korvex::gds {
+
+// The structure a widely used editor writes for its own metadata; not part of the design.
+inline constexpr std::string_view kContextInfoName = "$$$CONTEXT_INFO$$$";
+
+struct Reference {
+  std::uint32_t child = 0;  // index into LayoutSummary::structures
+  bool array = false;
+  bool reflect = false;
+  std::uint16_t columns = 1;
+  std::uint16_t rows = 1;
+  double mag = 1.0;
+  double angle = 0.0;
+  Point points[3];  // origin; for an array P1, P2, P3
+};
+
+struct StructureSummary {
+  std::string name;
+  std::uint64_t offset = 0;  // of BGNSTR; 0 when not defined
+  bool defined = false;
+  bool incomplete = false;  // the data ended or broke inside it
+  // Own elements by ElementKind: boundary, path, sref, aref, text, node, box.
+  std::array<std::uint64_t, 7> counts{};
+  Box local;  // own elements, references not included
+  std::size_t first_reference = 0;
+  std::size_t reference_count = 0;
+};
+
+struct SummaryOptions {
+  bool skip_context_info = true;
+  // Called now and then with the offset read so far (e.g. to release mapped pages).
+  std::function<void(std::size_t)> progress;
+};
+
+struct LayoutSummary {
+  LibraryHeader header;
+  // Defined structures and referenced-but-undefined names, in order of first appearance.
+  std::vector<StructureSummary> structures;
+  // Indices of the defined structures in file order.
+  std::vector<std::uint32_t> listed;
+  std::vector<Reference> references;  // grouped by structure
+  std::vector<bool> layers = std::vector<bool>(65536);
+  std::vector<bool> datatypes = std::vector<bool>(65536);
+  bool saw_endlib = false;
+  bool skipped_context_info = false;
+  std::uint64_t records = 0;
+};
+
+// False when nothing usable could be read (not a stream; the Diagnostics say why). A stream
+// that breaks later gives true with what was read before, and a fatal issue recorded.
+bool Summarize(const std::uint8_t* data, std::size_t size, Diagnostics& diagnostics,
+               LayoutSummary& out, const SummaryOptions& options = {});
+
+}  // namespace korvex::gds

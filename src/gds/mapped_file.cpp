@@ -1,0 +1,106 @@
+#include "gds/mapped_file.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace korvex::gds {
+
+MappedFile::~MappedFile() { Close(); }
+
+MappedFile::MappedFile(MappedFile&& other) noexcept { *this = std::move(other); }
+
+MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+    mapped_ = std::exchange(other.mapped_, false);
+    released_ = std::exchange(other.released_, 0);
+    buffer_ = std::move(other.buffer_);
+    error_ = std::move(other.error_);
+    if (!mapped_) data_ = buffer_.data();
+  }
+  return *this;
+}
+
+void MappedFile::Close() {
+  if (mapped_ && data_ != nullptr) munmap(const_cast<std::uint8_t*>(data_), size_);
+  data_ = nullptr;
+  size_ = 0;
+  mapped_ = false;
+  released_ = 0;
+  buffer_.clear();
+}
+
+bool MappedFile::Open(const std::string& path) {
+  Close();
+  error_.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error_ = std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0) {
+    error_ = std::strerror(errno);
+    ::close(fd);
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    error_ = "is a directory";
+    ::close(fd);
+    return false;
+  }
+  if (S_ISREG(st.st_mode) && st.st_size > 0) {
+    void* p = mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
+    if (p != MAP_FAILED) {
+      ::close(fd);
+      data_ = static_cast<const std::uint8_t*>(p);
+      size_ = static_cast<std::size_t>(st.st_size);
+      mapped_ = true;
+      return true;
+    }
+  }
+  // Not mappable: read it in large blocks.
+  std::size_t got = 0;
+  buffer_.resize(1 << 20);
+  for (;;) {
+    if (got == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+    const ssize_t n = ::read(fd, buffer_.data() + got, buffer_.size() - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error_ = std::strerror(errno);
+      ::close(fd);
+      buffer_.clear();
+      return false;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  buffer_.resize(got);
+  data_ = buffer_.data();
+  size_ = got;
+  return true;
+}
+
+void MappedFile::AdviseSequential() {
+  if (mapped_) madvise(const_cast<std::uint8_t*>(data_), size_, MADV_SEQUENTIAL);
+}
+
+void MappedFile::Release(std::size_t offset) {
+  if (!mapped_) return;
+  const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  const std::size_t end = offset / page * page;
+  if (end <= released_) return;
+  madvise(const_cast<std::uint8_t*>(data_) + released_, end - released_, MADV_DONTNEED);
+  released_ = end;
+}
+
+}  // namespace korvex::gds

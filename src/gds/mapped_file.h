@@ -1,0 +1,45 @@
+// A read-only view of a whole file: a memory map for regular files, or the bytes read into
+// memory for anything that cannot be mapped (pipes, empty files).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvex::gds {
+
+class MappedFile {
+ public:
+  MappedFile() = default;
+  ~MappedFile();
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  MappedFile(MappedFile&& other) noexcept;
+  MappedFile& operator=(MappedFile&& other) noexcept;
+
+  // Opens `path`. On failure returns false and error() holds the system's reason.
+  bool Open(const std::string& path);
+  void Close();
+
+  const std::uint8_t* data() const { return data_; }
+  std::size_t size() const { return size_; }
+  const std::string& error() const { return error_; }
+
+  // Hints that the bytes will be read from start to end.
+  void AdviseSequential();
+  // Gives back the pages before `offset` (they stay in the page cache and the view stays
+  // valid: they are read again from the file if touched). Keeps a long streaming pass from
+  // holding the whole file in its resident memory.
+  void Release(std::size_t offset);
+
+ private:
+  const std::uint8_t* data_ = nullptr;
+  std::size_t size_ = 0;
+  bool mapped_ = false;
+  std::size_t released_ = 0;
+  std::vector<std::uint8_t> buffer_;
+  std::string error_;
+};
+
+}  // namespace korvex::gds
