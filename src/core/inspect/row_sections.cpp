@@ -1,0 +1,70 @@
+#include <algorithm>
+
+#include "core/inspect/report_fields.h"
+#include "core/inspect/scan_report.h"
+#include "core/support/number_text.h"
+
+namespace korvex {
+namespace {
+
+// Moves to the line after the first one that begins with `marker`; false when none does.
+bool FindSectionStart(CTextFile& report, std::string_view marker) {
+  report.Rewind();
+  while (report.ReadLine()) {
+    if (report.line().starts_with(marker)) return true;
+  }
+  return false;
+}
+
+// Calls `store(row, values)` for each row of parenthesised values, numbered from 0, until a
+// row is malformed or the record has no slot left for it.
+template <typename Store>
+void ReadRows(CTextFile& report, std::size_t valuesPerRow, Store store) {
+  for (std::int32_t row = 0; row < kMaxStructures && report.ReadLine(); ++row) {
+    const std::string_view line = report.line();
+    if (line.empty()) return;
+    const auto values = RowValues(line, valuesPerRow);
+    if (!values) return;
+    store(row, *values);
+  }
+}
+
+// The text after the first ":" of a line that begins with `label`; none otherwise.
+std::optional<std::string_view> LabelledValue(CTextFile& report, std::string_view label) {
+  if (!report.ReadLine() || !report.line().starts_with(label)) return std::nullopt;
+  const std::size_t colon = report.line().find(':');
+  if (colon == std::string_view::npos) return std::nullopt;
+  return report.line().substr(colon + 1);
+}
+
+}  // namespace
+
+void ReadElementCounts(ScanResult& scan, CTextFile& report) {
+  std::fill(scan.ElementCounts.begin(), scan.ElementCounts.end(), ElementCount{});
+  if (!FindSectionStart(report, kElementCountsMarker)) return;
+  if (!report.ReadLine()) return;  // column heading
+  ReadRows(report, 5, [&](std::int32_t row, const std::vector<std::string>& v) {
+    scan.ElementCounts[row] = {LeadingInteger(v[0]), LeadingInteger(v[1]), LeadingInteger(v[2]),
+                               LeadingInteger(v[3]), LeadingInteger(v[4])};
+  });
+}
+
+void ReadExtents(ScanResult& scan, CTextFile& report) {
+  std::fill(scan.Extents.begin(), scan.Extents.end(), Extent{});
+  if (!FindSectionStart(report, kExtentsMarker)) return;
+  const auto resolution = LabelledValue(report, "Resolution");
+  if (!resolution) return;
+  scan.Resolution = LeadingInteger(std::string(*resolution));
+  const auto units = LabelledValue(report, "User Units");
+  if (!units) return;
+  scan.UserUnits.assign(units->substr(0, kUserUnitsLength));
+  if (!report.ReadLine()) return;  // column heading
+  // Rounded, not truncated: 1.005 x 1000 is 1004.999... in binary and means 1005.
+  const double scale = scan.Resolution;
+  const auto databaseUnits = [scale](const std::string& text) { return RoundToInt32(LeadingDecimal(text) * scale); };
+  ReadRows(report, 4, [&](std::int32_t row, const std::vector<std::string>& v) {
+    scan.Extents[row] = {databaseUnits(v[0]), databaseUnits(v[1]), databaseUnits(v[2]), databaseUnits(v[3])};
+  });
+}
+
+}  // namespace korvex
