@@ -24,7 +24,7 @@ ComposedRule ComposeRule(const RuleFields& fields) {
   if (hasB && b < a) {
     rule.kind = ComposedRule::Kind::kRefused;
     rule.message = kRangeOrderMessage;
-    rule.focusB = true;
+    rule.focus = RuleField::kB;
     return rule;
   }
   if (a == b) hasB = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,8 @@ struct RuleFields {
   std::string d;
 };
 
+enum class RuleField { kA, kB, kC, kD };
+
 struct ComposedRule {
   enum class Kind {
     kRule,     // text holds the rule
@@ -30,7 +33,7 @@ struct ComposedRule {
   Kind kind = Kind::kNothing;
   std::string text;
   std::string message;
-  bool focusB = false;
+  std::optional<RuleField> focus;
 };
 
 // Reads a number from a field the way the C library reads a leading integer; an empty

@@ -21,7 +21,7 @@ TEST(ComposeRule, AcceptsTheLimitsAndRefusesOneBeyondInAnyField) {
       const ComposedRule rule = Compose(f[0], f[1], f[2], f[3]);
       EXPECT_EQ(rule.kind, Kind::kRefused) << field << " " << bad;
       EXPECT_EQ(rule.message, "Ranges should be within 0 to 1024.");
-      EXPECT_FALSE(rule.focusB);
+      EXPECT_FALSE(rule.focus.has_value());
     }
   }
 }
@@ -30,7 +30,7 @@ TEST(ComposeRule, DescendingRangeIsRefusedWithFocusOnSecondField) {
   const ComposedRule rule = Compose("6", "3", "10", "");
   EXPECT_EQ(rule.kind, Kind::kRefused);
   EXPECT_EQ(rule.message, "Ranges should be in increasing order.");
-  EXPECT_TRUE(rule.focusB);
+  EXPECT_EQ(rule.focus, RuleField::kB);
   // The limit check comes first.
   EXPECT_EQ(Compose("6", "3", "2000", "").message, "Ranges should be within 0 to 1024.");
 }

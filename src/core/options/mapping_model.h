@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/job/job_settings.h"
+#include "core/options/mapping_table.h"
+#include "core/options/outcome.h"
+#include "core/options/scrolling.h"
+
+namespace korvex {
+
+// The "Mapping" dialog: every kept layer (or datatype) as a row with its output number,
+// shown through 16 slots (8 per column) over a scroll bar. The window shows SlotLabel and
+// SlotField of each slot after every action and hands typed text back with SetSlotField.
+class MappingModel {
+ public:
+  static constexpr int kSlots = 16;
+  // Row fields and the "Map All To" field are read up to this many characters.
+  static constexpr std::size_t kFieldWidth = 30;
+
+  // Opens the dialog: builds the table from the settings and the scanned layer (or
+  // datatype) names, and shows its first rows.
+  MappingModel(MappingKind kind, const JobSettings& settings, const std::vector<std::string>& scanned);
+
+  const MappingTable& Table() const { return m_table; }
+  // "Layer" or "Type": the caption under each "Input GDS" and "Output GDS" heading.
+  const char* ColumnLabel() const { return MappingKindLabel(m_table.kind); }
+  int TopRow() const { return m_topRow; }
+  int MaxTopRow() const { return m_maxTopRow; }
+
+  bool SlotHasRow(int slot) const;
+  // The row's Input, or empty for a slot without a row.
+  std::string SlotLabel(int slot) const;
+  const std::string& SlotField(int slot) const { return m_fields[static_cast<std::size_t>(slot)]; }
+  void SetSlotField(int slot, std::string text) { m_fields[static_cast<std::size_t>(slot)] = std::move(text); }
+
+  // The short field beside "Map All To".
+  std::string mapAllToField;
+
+  // Each scroll action takes in the visible rows, then moves.
+  void Scroll(ScrollAction action, int thumb = 0);
+  // Nothing happens for an empty field or a number outside 0 to 1024.
+  void MapAllTo();
+  void MapAllToItself();
+
+  // "Advance Rules...": takes in the visible rows and gives the rule list text that the
+  // "Mapping Rules" dialog opens on; then EndAdvanceRules with its text when it was
+  // confirmed, or nothing when it was cancelled.
+  const std::string& BeginAdvanceRules();
+  void EndAdvanceRules(const std::optional<std::string>& confirmed);
+
+  // OK: takes in the visible rows and stores the encoded rows in LayerMap or DatatypeMap.
+  // A negative output cannot be written as a rule: the row is scrolled into view, the
+  // message names it and the focus goes to its slot; nothing is stored.
+  Outcome<int> Ok(JobSettings& settings);
+
+ private:
+  void TakeInVisibleRows();
+  void FillSlots();
+
+  MappingTable m_table;
+  int m_topRow = 0;
+  int m_maxTopRow = 0;
+  std::array<std::string, kSlots> m_fields;
+};
+
+}  // namespace korvex

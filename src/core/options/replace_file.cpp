@@ -1,0 +1,52 @@
+#include "core/options/replace_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace korvex {
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// A new file beside path that nobody else uses; created with the usual permissions.
+int CreateSibling(const std::string& path, std::string& sibling) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    sibling = path + ".new" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    const int fd = ::open(sibling.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool ReplaceFile(const std::string& path, std::string_view bytes) {
+  std::string sibling;
+  const int fd = CreateSibling(path, sibling);
+  if (fd < 0) return false;
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  if (ok) ok = std::rename(sibling.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(sibling.c_str());
+  return ok;
+}
+
+bool RemoveFileIfPresent(const std::string& path) {
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+}  // namespace korvex

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace korvex {
+
+// Gives the file at path exactly these bytes. They are written to a new file in the same
+// folder, which is then renamed over the old one: a write that fails half-way (full disk,
+// missing folder) leaves the old file as it was. False when anything failed.
+bool ReplaceFile(const std::string& path, std::string_view bytes);
+
+// Deletes the file; a file that is not there counts as deleted.
+bool RemoveFileIfPresent(const std::string& path);
+
+}  // namespace korvex
