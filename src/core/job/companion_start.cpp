@@ -1,0 +1,29 @@
+#include "core/job/companion_start.h"
+
+#include "core/support/argument_text.h"
+
+namespace korvex {
+
+std::string UnquotableNameMessage(std::string_view name) {
+  return "The name " + std::string(name) +
+         " contains a double quote and cannot be passed to another program.\n"
+         "Rename it and try again.";
+}
+
+bool CheckQuotedNames(RunHost& host, const std::vector<std::string>& names) {
+  for (const std::string& name : names) {
+    if (!CanQuoteArgument(name)) {
+      host.ShowMessage("", UnquotableNameMessage(name), MessageIcon::kStop);
+      return false;
+    }
+  }
+  return true;
+}
+
+LaunchResult StartCompanion(Launcher& launcher, RunHost& host, const LaunchRequest& request) {
+  LaunchResult result = launcher.Launch(request);
+  if (result.code != kLaunchStarted) host.ShowMessage(request.program, result.errorText, MessageIcon::kStop);
+  return result;
+}
+
+}  // namespace korvex

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/job/run_host.h"
+#include "core/support/launcher.h"
+
+namespace korvex {
+
+// Names that go into an argument text in double quotes cannot hold a double quote
+// themselves. Shows a message naming the first one that does and returns false.
+bool CheckQuotedNames(RunHost& host, const std::vector<std::string>& names);
+
+// Runs the launcher and shows a failure to start or await the program in a message box with
+// the stop icon, captioned with the program path.
+LaunchResult StartCompanion(Launcher& launcher, RunHost& host, const LaunchRequest& request);
+
+std::string UnquotableNameMessage(std::string_view name);
+
+}  // namespace korvex

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/job/run_host.h"
+#include "core/support/path_style.h"
+
+namespace korvex {
+
+// The output file offered before a translation: the input's name with "_out" added, in the
+// folder and with the extension of the last output file; before any output, in the working
+// directory with ".gds". The stem is kept whole even when it holds dots (chip.v2.gds gives
+// chip.v2_out.gds), so the proposal can never name the input itself.
+std::string ProposeOutputFile(std::string_view inputFile, std::string_view outputFile,
+                              std::string_view workingDirectory, const PathStyle& style = kNativePathStyle);
+
+// A chosen output name without an extension gets ".gds".
+std::string CompleteOutputName(std::string_view chosen, const PathStyle& style = kNativePathStyle);
+
+// The save question for the output file, starting at the proposal.
+FileQuestion OutputFileQuestion(const std::string& proposal);
+
+}  // namespace korvex

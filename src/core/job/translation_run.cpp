@@ -1,0 +1,110 @@
+#include "core/job/translation_run.h"
+
+#include <chrono>
+#include <ctime>
+
+#include "core/job/companion_start.h"
+#include "core/job/control_panel_state.h"
+#include "core/job/engine_arguments.h"
+#include "core/job/output_proposal.h"
+#include "core/job/run_log.h"
+#include "core/support/exit_status.h"
+#include "core/support/paths.h"
+#include "core/support/side_file_path.h"
+
+namespace korvex {
+namespace {
+
+constexpr const char* kTranslationFailed = "Translation failed";
+constexpr const char* kEngineError = "Error occurred in translating GDS file.";
+
+std::tm LocalTimeNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  return local;
+}
+
+}  // namespace
+
+TranslationOutcome RunTranslation(JobSettings& settings, const std::string& topStructure,
+                                  Launcher& launcher, TranslationHost& host) {
+  host.SetStatusText("");
+  settings.OutputFile = ProposeOutputFile(settings.InputFile, settings.OutputFile, settings.WorkingDirectory);
+  const std::optional<std::string> chosen = host.ChooseFile(OutputFileQuestion(settings.OutputFile));
+  if (!chosen) return TranslationOutcome::kNotStarted;
+  settings.OutputFile = CompleteOutputName(*chosen);
+
+  const bool structureMapExists = FileExists(JoinPath(settings.WorkingDirectory, kStructureMapName));
+  const EngineArguments arguments = BuildEngineArguments(settings, topStructure, structureMapExists);
+  if (!CheckQuotedNames(host, arguments.quotedNames)) {
+    host.SetStatusText(kTranslationFailed);
+    return TranslationOutcome::kNotStarted;
+  }
+  if (settings.DebugMode != 0) host.ShowMessage("", arguments.text, MessageIcon::kInformation);
+
+  const auto start = std::chrono::steady_clock::now();
+  LaunchRequest request;
+  request.program = JoinPath(settings.ProgramDirectory, kEngineProgramName);
+  request.workingDirectory = settings.WorkingDirectory;
+  request.argumentText = arguments.text;
+  request.wait = true;
+  request.pump = [&host] { host.PumpMessages(); };
+  const LaunchResult result = StartCompanion(launcher, host, request);
+  if (result.code != kLaunchStarted) {
+    host.SetStatusText(kTranslationFailed);
+    return TranslationOutcome::kStartFailed;
+  }
+  if (result.exitCode == kExitCancelled) {
+    host.SetStatusText("Translation cancelled");
+    host.FocusMainWindow();
+    return TranslationOutcome::kCancelled;
+  }
+
+  const long elapsedSeconds = static_cast<long>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count() / 1000);
+  const std::tm endTime = LocalTimeNow();
+  host.FocusMainWindow();
+  const std::string logPath = SideFilePath(settings.WorkingDirectory, settings.InputFile, ".log");
+  const bool logExists = FileExists(logPath);
+
+  TranslationOutcome outcome = TranslationOutcome::kFinished;
+  if (result.exitCode < 0) {
+    outcome = TranslationOutcome::kFailed;
+    if (!logExists) {
+      host.ShowMessage("", kEngineError, MessageIcon::kWarning);
+      host.SetStatusText(kTranslationFailed);
+      return outcome;
+    }
+    host.ShowMessage("", std::string(kEngineError) + "\nPlease refer to log file for more information.",
+                     MessageIcon::kWarning);
+    host.SetStatusText(kTranslationFailed);
+  } else {
+    host.SetStatusText("Translation finished");
+    host.UpdateControlPanel(PanelStateAfterTranslation());
+    if (result.exitCode > 0) {
+      host.ShowMessage("", std::to_string(result.exitCode) +
+                               " warnings/errors are detected in the translation.\n"
+                               "Refer to log file for more information.",
+                       MessageIcon::kInformation);
+    }
+  }
+
+  if (logExists) {
+    const std::string header = kRunLogBanner + FormatRunRecord(settings.OutputFile, endTime, elapsedSeconds);
+    const int error = WriteRunLog(logPath, SideFilePath(settings.WorkingDirectory, settings.InputFile, ".lg2"), header);
+    if (error != 0) {
+      host.ShowMessage("", RunLogErrorMessage(error), MessageIcon::kWarning);
+    } else if (host.ShowFileInView(logPath)) {
+      settings.CurrentLog = logPath;
+    }
+  } else {
+    host.ShowMessage("", "Error occurred in generating log file " + logPath + ".", MessageIcon::kWarning);
+  }
+  host.SetFrameTitle(true, settings.InputFile);
+  host.ShowWaitCursor(false);
+  host.FocusMainWindow();
+  return outcome;
+}
+
+}  // namespace korvex

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+#include "core/job/job_settings.h"
+#include "core/job/run_host.h"
+#include "core/support/launcher.h"
+
+namespace korvex {
+
+inline constexpr const char* kEngineProgramName = "korvexe.exe";
+
+// What the Translate command needs of the main window beyond every run's needs.
+class TranslationHost : public virtual RunHost {
+ public:
+  // Handles the window's pending events while the engine runs, so it stays responsive.
+  virtual void PumpMessages() = 0;
+};
+
+enum class TranslationOutcome {
+  kNotStarted,  // the output question was cancelled, or a name could not be passed
+  kStartFailed,
+  kCancelled,   // stopped by the user
+  kFailed,      // the engine reported a failure
+  kFinished,    // with or without warnings
+};
+
+// The Translate command: asks for the output file, runs the engine on the job in the
+// working directory, judges its exit code and turns its log into the run log.
+// topStructure is the scan's current top structure.
+TranslationOutcome RunTranslation(JobSettings& settings, const std::string& topStructure,
+                                  Launcher& launcher, TranslationHost& host);
+
+}  // namespace korvex
