@@ -1,0 +1,84 @@
+#include "gds/name_codec.h"
+
+namespace korvex::gds {
+namespace {
+
+constexpr char kHex[] = "0123456789ABCDEF";
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Candidates are listed by their encoded form so that a log line stays one line.
+std::string ListNames(const std::vector<std::string>& names, const std::vector<std::size_t>& which) {
+  constexpr std::size_t kShown = 10;
+  std::string out;
+  for (std::size_t i = 0; i < which.size() && i < kShown; ++i) {
+    if (i) out += ", ";
+    out += EncodeName(names[which[i]]);
+  }
+  if (which.size() > kShown) out += " and " + std::to_string(which.size() - kShown) + " more";
+  return out;
+}
+
+}  // namespace
+
+std::string EncodeName(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (unsigned char c : name) {
+    if (c < 0x21 || c > 0x7E || c == '%' || c == '(' || c == ')' || c == '|') {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string DecodeName(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+NameResolution ResolveStructureName(std::string_view name, const std::vector<std::string>& names) {
+  NameResolution r;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (names[i] == name) {
+      r.found = true;
+      r.index = i;
+      return r;
+    }
+  }
+  std::vector<std::size_t> candidates;
+  if (name.size() == kShortNameLength) {
+    for (std::size_t i = 0; i < names.size(); ++i)
+      if (names[i].size() > name.size() && std::string_view(names[i]).starts_with(name)) candidates.push_back(i);
+  }
+  if (candidates.size() == 1) {
+    r.found = true;
+    r.index = candidates[0];
+  } else if (candidates.empty()) {
+    r.error = "no structure named " + EncodeName(name);
+  } else {
+    r.error = "structure name " + EncodeName(name) + " is the beginning of " + std::to_string(candidates.size()) +
+              " structure names: " + ListNames(names, candidates);
+  }
+  return r;
+}
+
+}  // namespace korvex::gds
