@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/job/scan_run.h"
 #include "core/job/translation_run.h"
 
 namespace korvex::test {
@@ -16,7 +17,7 @@ struct ShownMessage {
 };
 
 // Answers every question of a run and keeps what the run showed.
-class RecordingHost : public virtual TranslationHost {
+class RecordingHost : public TranslationHost, public ScanHost {
  public:
   void SetStatusText(const std::string& text) override { statusTexts.push_back(text); }
   void ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon) override {
@@ -38,6 +39,9 @@ class RecordingHost : public virtual TranslationHost {
   void SetFrameTitle(bool withInput, const std::string& inputFile) override {
     titles.push_back(withInput ? inputFile : std::string());
   }
+  void CloseStructureWindows() override { ++structureWindowsClosed; }
+  void EmptyLogView() override { ++logViewEmptied; }
+  void AddToRecentFiles(const std::string& path) override { recentFiles.push_back(path); }
   void PumpMessages() override {
     ++pumpCount;
     if (onPump) onPump();
@@ -60,6 +64,9 @@ class RecordingHost : public virtual TranslationHost {
   bool waitCursor = false;
   int focusCount = 0;
   int pumpCount = 0;
+  int structureWindowsClosed = 0;
+  int logViewEmptied = 0;
+  std::vector<std::string> recentFiles;
 };
 
 }  // namespace korvex::test
