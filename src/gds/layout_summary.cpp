@@ -375,6 +375,8 @@ bool Summarizer::Run() {
         Record name;
         const std::uint64_t here = reader.offset();
         if (reader.Next(name) == RecordReader::Status::kRecord && name.type == kStrName) {
+          ++out_.records;
+          if (name.size & 1) Warn(name.offset, kStrName, "odd record length");
           BeginStructure(rec, name.Text());
         } else {
           reader.Seek(here);

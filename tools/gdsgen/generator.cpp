@@ -139,8 +139,10 @@ void Generator::Plan() {
       if (o_.exotic && rng_.Chance(15)) {
         std::snprintf(name, sizeof name, "%s_%u", kExoticNames[rng_.Next() % std::size(kExoticNames)], idx);
       } else if (level == 0) {
-        std::snprintf(name, sizeof name, "%s%u_%u", kLeafBases[rng_.Next() % std::size(kLeafBases)],
-                      static_cast<unsigned>(1u << rng_.Range(0, 3)), idx);
+        const std::string base = kLeafBases[rng_.Next() % std::size(kLeafBases)];
+        const unsigned drive = static_cast<unsigned>(1u << rng_.Range(0, 3));
+        if (base.ends_with("_X")) std::snprintf(name, sizeof name, "%s%u_%u", base.c_str(), drive, idx);
+        else std::snprintf(name, sizeof name, "%s_%u", base.c_str(), idx);
       } else {
         std::snprintf(name, sizeof name, "%s%s%u", level == 1 ? "" : "CORE_",
                       kBlockBases[rng_.Next() % std::size(kBlockBases)], idx);

@@ -1,0 +1,34 @@
+# Prints, for each GDSII file given in $files (separated by ';'), one line per cell as KLayout
+# reads it: FILE<TAB>NAME<TAB>boundaries paths arefs srefs texts<TAB>left bottom right top
+# (bounding box in database units; "empty" for an empty cell), after lines with the dbu and
+# the layer and datatype numbers in use.
+import pya
+
+for fn in files.split(";"):
+    if not fn:
+        continue
+    ly = pya.Layout()
+    ly.read(fn)
+    print("%s\tDBU\t%.12g" % (fn, ly.dbu))
+    layers = sorted(set(ly.get_info(li).layer for li in ly.layer_indexes()))
+    datatypes = sorted(set(ly.get_info(li).datatype for li in ly.layer_indexes()))
+    print("%s\tLAYERS\t%s" % (fn, ",".join(str(x) for x in layers)))
+    print("%s\tDATATYPES\t%s" % (fn, ",".join(str(x) for x in datatypes)))
+    for c in ly.each_cell():
+        counts = [0, 0, 0, 0, 0]
+        for li in ly.layer_indexes():
+            for s in c.shapes(li).each():
+                if s.is_polygon() or s.is_box() or s.is_simple_polygon():
+                    counts[0] += 1
+                elif s.is_path():
+                    counts[1] += 1
+                elif s.is_text():
+                    counts[4] += 1
+        for inst in c.each_inst():
+            if inst.is_regular_array():
+                counts[2] += 1
+            else:
+                counts[3] += 1
+        b = c.bbox()
+        box = "empty" if b.empty() else "%d %d %d %d" % (b.left, b.bottom, b.right, b.top)
+        print("%s\t%s\t%s\t%s" % (fn, c.name, " ".join(str(x) for x in counts), box))

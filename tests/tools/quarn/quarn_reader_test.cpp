@@ -1,0 +1,203 @@
+// The reports of quarn.exe read back by the front end's own scan report reader, and compared
+// with an independent reader (KLayout in batch mode) for every third-party layout.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "core/inspect/scan_report.h"
+#include "core/inspect/scan_result.h"
+#include "gds/hierarchy.h"
+#include "gds/layout_summary.h"
+#include "gds/mapped_file.h"
+#include "gds/record_writer.h"
+#include "gdsgen/generator.h"
+#include "quarn/report.h"
+#include "run_program.h"
+
+namespace korvex::quarn {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kQuarn = std::string(KORVEX_BIN_DIR) + "/quarn.exe";
+
+struct KLayoutCell {
+  std::array<std::int64_t, 5> counts{};
+  bool empty = true;
+  std::array<std::int64_t, 4> box{};
+};
+
+struct KLayoutFile {
+  std::map<std::string, KLayoutCell> cells;  // by name as KLayout gives it
+  std::set<std::string> layers, datatypes;
+};
+
+std::set<std::string> SplitCommas(const std::string& text) {
+  std::set<std::string> out;
+  std::stringstream in(text);
+  for (std::string item; std::getline(in, item, ',');)
+    if (!item.empty()) out.insert(item);
+  return out;
+}
+
+// One KLayout run for all files (its start-up costs more than the reading).
+std::map<std::string, KLayoutFile> ReadWithKLayout(const std::vector<fs::path>& files, std::string& failure) {
+  std::string list;
+  for (const auto& f : files) list += f.string() + ";";
+  const auto run = testing::RunProgram(
+      {"klayout", "-b", "-r", std::string(KORVEX_SOURCE_DIR) + "/tests/tools/quarn/klayout_cells.py", "-rd", "files=" + list},
+      "", 300);
+  std::map<std::string, KLayoutFile> out;
+  if (!run.started || run.exit_code != 0) {
+    failure = "klayout failed: " + run.err;
+    return out;
+  }
+  std::stringstream in(run.out);
+  for (std::string line; std::getline(in, line);) {
+    std::vector<std::string> parts;
+    std::stringstream fields(line);
+    for (std::string p; std::getline(fields, p, '\t');) parts.push_back(p);
+    if (parts.size() < 3 || parts[0].empty() || parts[0][0] != '/') continue;  // KLayout's own warnings
+    KLayoutFile& file = out[parts[0]];
+    if (parts[1] == "DBU") continue;
+    if (parts[1] == "LAYERS") {
+      file.layers = SplitCommas(parts[2]);
+      continue;
+    }
+    if (parts[1] == "DATATYPES") {
+      file.datatypes = SplitCommas(parts[2]);
+      continue;
+    }
+    if (parts.size() < 4) continue;
+    KLayoutCell cell;
+    std::stringstream counts(parts[2]);
+    for (auto& c : cell.counts) counts >> c;
+    if (parts[3] != "empty") {
+      cell.empty = false;
+      std::stringstream box(parts[3]);
+      for (auto& v : cell.box) box >> v;
+    }
+    file.cells[parts[1]] = cell;
+  }
+  return out;
+}
+
+std::vector<std::string> Layers(const ScanResult& scan, bool datatypes) {
+  const auto& list = datatypes ? scan.Datatypes : scan.Layers;
+  const int count = datatypes ? scan.DatatypeCount : scan.LayerCount;
+  return {list.begin(), list.begin() + count};
+}
+
+std::string ScanToReport(const fs::path& input, const fs::path& report) {
+  const auto run = testing::RunProgram({kQuarn, input.string(), "-sh", "-sea", "-elmcnt", "-dtp", "-o:" + report.string()});
+  if (run.exit_code != 0) return "quarn.exe failed on " + input.string() + ": " + run.err;
+  return "";
+}
+
+TEST(QuarnReport, EveryThirdPartyFileAgreesWithKLayoutThroughOurReportReader) {
+  const fs::path dir = KORVEX_SHARED_TESTDATA;
+  if (!fs::is_directory(dir)) GTEST_SKIP() << "no third-party layouts at " << dir;
+  if (!testing::RunProgram({"klayout", "-v"}, "", 60).started) GTEST_SKIP() << "klayout is not installed";
+  std::vector<fs::path> files;
+  for (const auto& e : fs::directory_iterator(dir))
+    if (e.path().extension() == ".gds") files.push_back(e.path());
+  std::sort(files.begin(), files.end());
+  std::string failure;
+  const auto klayout = ReadWithKLayout(files, failure);
+  ASSERT_TRUE(failure.empty()) << failure;
+  const fs::path report = fs::temp_directory_path() / ("quarn_kl_" + std::to_string(::getpid()) + ".ssn");
+  for (const fs::path& file : files) {
+    SCOPED_TRACE(file.filename().string());
+    ASSERT_EQ(ScanToReport(file, report), "");
+    ScanResult scan;
+    ResetScanResult(scan);
+    const ScanReportRead read = ReadScanReport(scan, report.string());
+    ASSERT_TRUE(read.opened);
+    EXPECT_FALSE(read.Cut());
+    ASSERT_TRUE(klayout.count(file.string()));
+    const KLayoutFile& kl = klayout.at(file.string());
+    ASSERT_EQ(static_cast<std::size_t>(scan.StructureCount), kl.cells.size());
+    EXPECT_FALSE(scan.TopStructure.empty());
+    // Names as the reader keeps them: encoded, then cut to 34 characters.
+    std::map<std::string, std::vector<const KLayoutCell*>> by_cut_name;
+    for (const auto& [name, cell] : kl.cells) by_cut_name[std::string(CutStructureName(EncodeName(name)))].push_back(&cell);
+    for (int i = 0; i < scan.StructureCount; ++i) {
+      const std::string& name = scan.StructureNames[static_cast<std::size_t>(i)];
+      ASSERT_TRUE(by_cut_name.count(name)) << name;
+      if (by_cut_name[name].size() != 1) continue;  // two long names that share 34 characters
+      const KLayoutCell& cell = *by_cut_name[name][0];
+      const ElementCount& c = scan.ElementCounts[static_cast<std::size_t>(i)];
+      EXPECT_EQ((std::array<std::int64_t, 5>{c.Boundary, c.Path, c.ARef, c.SRef, c.Text}), cell.counts) << name;
+      const Extent& x = scan.Extents[static_cast<std::size_t>(i)];
+      const std::array<std::int64_t, 4> ours = {x.MinX, x.MinY, x.MaxX, x.MaxY};
+      for (int k = 0; k < 4; ++k) {
+        // One unit of slack: the reader truncates user units times the resolution.
+        EXPECT_NEAR(ours[k], cell.empty ? 0 : cell.box[k], 1) << name << " extent " << k;
+      }
+    }
+    const auto layers = Layers(scan, false), datatypes = Layers(scan, true);
+    EXPECT_EQ(std::set<std::string>(layers.begin(), layers.end()), kl.layers);
+    EXPECT_EQ(std::set<std::string>(datatypes.begin(), datatypes.end()), kl.datatypes);
+  }
+  fs::remove(report);
+}
+
+TEST(QuarnReport, AGeneratedExoticLayoutReadsBackWithoutLoss) {
+  const fs::path input = fs::temp_directory_path() / ("quarn_exotic_" + std::to_string(::getpid()) + ".gds");
+  const fs::path report = input.string() + ".ssn";
+  {
+    gdsgen::GeneratorOptions o;
+    o.seed = 3;
+    o.size = 300000;
+    o.exotic = true;
+    gds::FileSink sink;
+    ASSERT_TRUE(sink.Open(input.string()));
+    gdsgen::GeneratorStats stats;
+    std::string error;
+    ASSERT_TRUE(gdsgen::GenerateLayout(o, sink, stats, error)) << error;
+    ASSERT_TRUE(sink.Close());
+  }
+  ASSERT_EQ(ScanToReport(input, report), "");
+  ScanResult scan;
+  ResetScanResult(scan);
+  ASSERT_TRUE(ReadScanReport(scan, report.string()).opened);
+
+  gds::MappedFile file;
+  ASSERT_TRUE(file.Open(input.string()));
+  gds::Diagnostics diagnostics;
+  gds::LayoutSummary summary;
+  ASSERT_TRUE(gds::Summarize(file.data(), file.size(), diagnostics, summary));
+  const gds::Hierarchy hierarchy = gds::ResolveHierarchy(summary);
+  ASSERT_EQ(static_cast<std::size_t>(scan.StructureCount), summary.listed.size());
+  EXPECT_EQ(scan.TopStructure, "TOP%20%28exotic%29");
+  EXPECT_EQ(scan.Resolution, 1000);
+  EXPECT_EQ(scan.UserUnits, " UM");
+  for (std::size_t i = 0; i < summary.listed.size(); ++i) {
+    const gds::StructureSummary& s = summary.structures[summary.listed[i]];
+    EXPECT_EQ(scan.StructureNames[i], std::string(CutStructureName(EncodeName(s.name))));
+    const ElementCount& c = scan.ElementCounts[i];
+    EXPECT_EQ(c.Boundary, static_cast<std::int32_t>(s.counts[0]));
+    EXPECT_EQ(c.Path, static_cast<std::int32_t>(s.counts[1]));
+    EXPECT_EQ(c.SRef, static_cast<std::int32_t>(s.counts[2]));
+    EXPECT_EQ(c.ARef, static_cast<std::int32_t>(s.counts[3]));
+    EXPECT_EQ(c.Text, static_cast<std::int32_t>(s.counts[4]));
+    const gds::Box& b = hierarchy.extents[summary.listed[i]];
+    EXPECT_NEAR(scan.Extents[i].MinX, std::floor(b.min_x + 1e-6), 1);
+    EXPECT_NEAR(scan.Extents[i].MaxY, std::ceil(b.max_y - 1e-6), 1);
+  }
+  // The whole tree of the top structure is marked: every structure hangs below it.
+  EXPECT_EQ(scan.TreeCount, scan.StructureCount);
+  int layers = 0;
+  for (bool on : summary.layers) layers += on;
+  EXPECT_EQ(scan.LayerCount, layers);
+  fs::remove(input);
+  fs::remove(report);
+}
+
+}  // namespace
+}  // namespace korvex::quarn

@@ -1,0 +1,23 @@
+// Runs a program the way the front end does (no shell), with a time limit, and collects its
+// exit status and what it wrote to standard output and standard error.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace korvex::testing {
+
+struct ProgramRun {
+  bool started = false;
+  bool timed_out = false;
+  bool signalled = false;  // ended by a signal (a crash)
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+// argv[0] is the program (looked up on PATH when it has no slash).
+ProgramRun RunProgram(const std::vector<std::string>& argv, const std::string& directory = "",
+                      int timeout_seconds = 60);
+
+}  // namespace korvex::testing

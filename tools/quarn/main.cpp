@@ -1,0 +1,128 @@
+// quarn.exe: scans a GDSII file and writes the scan report the front end reads.
+//   quarn.exe INPUT -sh -sea -elmcnt -dtp -o:REPORT [-maxlines:N]
+// Exit 0 after writing the report; 1 with one line on standard error when the input cannot be
+// read or is not GDSII, or the report cannot be written; 2 for a command line without input.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include <unistd.h>
+
+#include "gds/hierarchy.h"
+#include "gds/layout_summary.h"
+#include "gds/mapped_file.h"
+#include "quarn/report.h"
+
+namespace {
+
+constexpr const char* kProgram = "quarn.exe";
+constexpr std::size_t kWarningsShown = 20;
+
+struct Arguments {
+  std::string input;
+  std::string report;
+  std::uint64_t max_lines = 1000000;
+};
+
+bool ParseArguments(int argc, char** argv, Arguments& args) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i];
+    if (a == "-sh" || a == "-sea" || a == "-elmcnt" || a == "-dtp") continue;  // sections: all are written
+    if (a.starts_with("-o:")) {
+      args.report = std::string(a.substr(3));
+      continue;
+    }
+    if (a.starts_with("-maxlines:")) {
+      char* end = nullptr;
+      const std::string value(a.substr(10));
+      const unsigned long long n = std::strtoull(value.c_str(), &end, 10);
+      if (value.empty() || *end != '\0' || n == 0) {
+        std::fprintf(stderr, "%s: warning: ignoring bad switch %s\n", kProgram, argv[i]);
+      } else {
+        args.max_lines = n;
+      }
+      continue;
+    }
+    if (args.input.empty() && (a.empty() || a[0] != '-' || i == 1)) {
+      args.input = std::string(a);
+      continue;
+    }
+    std::fprintf(stderr, "%s: warning: ignoring unknown argument %s\n", kProgram, argv[i]);
+  }
+  if (args.input.empty()) {
+    std::fprintf(stderr, "%s: no input file (usage: %s INPUT -sh -sea -elmcnt -dtp -o:REPORT)\n", kProgram, kProgram);
+    return false;
+  }
+  if (args.report.empty()) {
+    // Like the front end: the input's name part with the extension ".ssn", in this directory.
+    std::string name = args.input.substr(args.input.find_last_of('/') + 1);
+    const std::size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    args.report = name + ".ssn";
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Arguments args;
+  if (!ParseArguments(argc, argv, args)) return 2;
+
+  korvex::gds::MappedFile file;
+  if (!file.Open(args.input)) {
+    std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, args.input.c_str(), file.error().c_str());
+    return 1;
+  }
+  file.AdviseSequential();
+
+  korvex::gds::Diagnostics diagnostics;
+  korvex::gds::LayoutSummary summary;
+  korvex::gds::SummaryOptions options;
+  options.progress = [&file](std::size_t offset) { file.Release(offset > (16u << 20) ? offset - (16u << 20) : 0); };
+  if (!korvex::gds::Summarize(file.data(), file.size(), diagnostics, summary, options)) {
+    const korvex::gds::Issue* fatal = diagnostics.fatal();
+    std::fprintf(stderr, "%s: %s: %s\n", kProgram, args.input.c_str(), fatal ? fatal->message.c_str() : "not GDSII");
+    return 1;
+  }
+  const std::uint64_t file_size = file.size();
+  file.Close();
+  const korvex::gds::Hierarchy hierarchy = korvex::gds::ResolveHierarchy(summary);
+
+  // Write beside the report and rename, so that a failed run leaves no half-written report.
+  const std::string temp = args.report + ".part" + std::to_string(getpid());
+  std::FILE* out = std::fopen(temp.c_str(), "wb");
+  if (out == nullptr) {
+    std::fprintf(stderr, "%s: cannot write the report %s: %s\n", kProgram, args.report.c_str(), std::strerror(errno));
+    return 1;
+  }
+  bool ok;
+  {
+    korvex::quarn::ReportSink sink(out);
+    korvex::quarn::ReportOptions report;
+    report.input_path = args.input;
+    report.file_size = file_size;
+    report.max_lines = args.max_lines;
+    korvex::quarn::WriteReport(summary, hierarchy, diagnostics, report, sink);
+    ok = sink.Flush();
+  }
+  ok = (std::fclose(out) == 0) && ok;
+  if (!ok || std::rename(temp.c_str(), args.report.c_str()) != 0) {
+    std::fprintf(stderr, "%s: cannot write the report %s: %s\n", kProgram, args.report.c_str(), std::strerror(errno));
+    std::remove(temp.c_str());
+    return 1;
+  }
+
+  std::size_t shown = 0;
+  for (const korvex::gds::Issue& issue : diagnostics.issues()) {
+    if (shown++ == kWarningsShown) break;
+    std::fprintf(stderr, "%s: %s: %s\n", kProgram, issue.fatal ? "error" : "warning", issue.Text().c_str());
+  }
+  if (diagnostics.warning_count() > kWarningsShown) {
+    std::fprintf(stderr, "%s: %zu warnings in all (see the report)\n", kProgram, diagnostics.warning_count());
+  }
+  return 0;
+}

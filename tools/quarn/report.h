@@ -1,0 +1,60 @@
+// The scan report that quarn.exe writes: header, structure list, layers, datatypes, element
+// counts, extents and the hierarchy drawing, in the line formats the front end reads.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gds/diagnostics.h"
+#include "gds/hierarchy.h"
+#include "gds/layout_summary.h"
+
+namespace korvex::quarn {
+
+// Bytes outside 0x21..0x7E and the bytes % ( ) | become %XX (upper-case hex).
+std::string EncodeName(std::string_view name);
+
+// `value` database units in user units with as many decimals as needed to be exact
+// (resolution 1000: 12005 -> "12.005", -1500 -> "-1.5", 2000 -> "2").
+std::string FormatUserUnits(std::int64_t value, std::int64_t resolution);
+
+// "UM", "NM", "MM", "M", or the user unit in metres.
+std::string UserUnitsText(double metres_per_user_unit);
+
+struct ReportOptions {
+  std::string input_path;
+  std::uint64_t file_size = 0;
+  std::uint64_t max_lines = 1000000;  // hierarchy drawing lines before repeats are shortened
+};
+
+// Writes text through a buffer to a FILE; remembers a failed write.
+class ReportSink {
+ public:
+  explicit ReportSink(std::FILE* file) : file_(file) { buffer_.reserve(kChunk + 4096); }
+  ~ReportSink() { Flush(); }
+  void Add(std::string_view text) {
+    buffer_.append(text);
+    if (buffer_.size() >= kChunk) Flush();
+  }
+  void Line(std::string_view text) {
+    Add(text);
+    Add("\n");
+  }
+  bool Flush();
+  bool ok() const { return ok_; }
+
+ private:
+  static constexpr std::size_t kChunk = 1 << 20;
+  std::FILE* file_;
+  std::string buffer_;
+  bool ok_ = true;
+};
+
+// Writes the whole report. `diagnostics` supplies the warning lines of the header.
+void WriteReport(const gds::LayoutSummary& summary, const gds::Hierarchy& hierarchy,
+                 const gds::Diagnostics& diagnostics, const ReportOptions& options, ReportSink& out);
+
+}  // namespace korvex::quarn
