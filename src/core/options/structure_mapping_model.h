@@ -44,7 +44,8 @@ class StructureMappingModel {
   // Scrolling first checks the visible rows; the view does not move when that fails.
   Outcome<int> Scroll(ScrollAction action, int thumb = 0);
   // OK: checks, then writes korvex.smp (or deletes it when nothing is renamed). A failure
-  // keeps the dialog open; a write failure has no field to focus.
+  // keeps the dialog open; a write failure has no field to focus. While OK is disabled it
+  // is refused without a message.
   Outcome<int> Ok();
 
  private:

@@ -53,14 +53,5 @@ TEST_F(FileListTest, ManyPathsWithBlanksRoundTripThroughTheFile) {
   EXPECT_EQ(SplitMergeFileList(settings_.MergeFileList), paths);
 }
 
-TEST_F(FileListTest, RemoveWithoutSelectionDoesNothing) {
-  Write("korvex.lst", "/a.gds\r\n");
-  FileListModel page(settings_);
-  settings_.MergeFileList = "untouched";
-  page.Remove(settings_);
-  EXPECT_EQ(settings_.MergeFileList, "untouched");
-  EXPECT_EQ(page.Entries().size(), 1u);
-}
-
 }  // namespace
 }  // namespace korvex

@@ -104,15 +104,5 @@ TEST(PolygonFilterModel, BadFieldLeavesEnablingAsItWas) {
   EXPECT_FALSE(model.LimitsEnabled());
 }
 
-TEST(PolygonFilterModel, DebugFieldsShowOnlyInDebugMode) {
-  JobSettings settings;
-  settings.VertCnt = 12;
-  EXPECT_FALSE(PolygonFilterModel(settings).DebugFieldsShown());
-  settings.DebugMode = 1;
-  PolygonFilterModel model(settings);
-  EXPECT_TRUE(model.DebugFieldsShown());
-  EXPECT_EQ(model.Field(PolygonField::kVertCnt), "12");
-}
-
 }  // namespace
 }  // namespace korvex

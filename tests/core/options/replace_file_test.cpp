@@ -35,12 +35,5 @@ TEST_F(ReplaceFileTest, WriteFailingHalfWayKeepsTheOldFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 1);
 }
 
-TEST_F(ReplaceFileTest, RemovingAMissingFileSucceeds) {
-  EXPECT_TRUE(RemoveFileIfPresent(PathOf("none")));
-  Write("some", "x");
-  EXPECT_TRUE(RemoveFileIfPresent(PathOf("some")));
-  EXPECT_FALSE(Exists("some"));
-}
-
 }  // namespace
 }  // namespace korvex
