@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Scanner benchmark: makes a layout of about 1 GB with gdsgen in /tmp, then measures, on the
+# same file from the page cache, quarn.exe, KLayout reading it (the independent reader) and
+# `cat FILE >/dev/null` (the machine's limit): time with hyperfine, peak memory with
+# /usr/bin/time -v and by sampling the scanner's anonymous memory (its mapped file pages
+# excluded). Prints the figures side by side and deletes the file.
+# Usage: scan_bench.sh BIN_DIR [SIZE] [RUNS]     (SIZE as for gdsgen, default 1G)
+set -euo pipefail
+bin="${1:?usage: scan_bench.sh BIN_DIR [SIZE] [RUNS]}"
+size="${2:-1G}"
+runs="${3:-5}"
+for tool in hyperfine /usr/bin/time; do
+  command -v "$tool" >/dev/null || { echo "scan_bench: $tool is missing (scripts/setup installs it)" >&2; exit 1; }
+done
+
+work=$(mktemp -d /tmp/korvex_scan_bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+gds="$work/bench.gds"
+report="$work/bench.ssn"
+
+echo "Generating a $size layout in $work ..."
+gen_start=$(date +%s.%N)
+"$bin/gdsgen" --seed 7 --size "$size" -o "$gds"
+gen_end=$(date +%s.%N)
+bytes=$(stat -c %s "$gds")
+mb=$(awk -v b="$bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
+cat "$gds" >/dev/null  # into the page cache
+
+# Peak resident memory in kB from /usr/bin/time -v.
+peak_rss() { /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }'; }
+
+# Peak anonymous memory (heap, stacks; not the mapped file) of a command, sampled every 5 ms.
+peak_anon() {
+  "$@" >/dev/null 2>&1 &
+  local pid=$! peak=0 v
+  while kill -0 "$pid" 2>/dev/null; do
+    v=$(awk '/^RssAnon:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
+    [ -n "$v" ] && [ "$v" -gt "$peak" ] && peak=$v
+    sleep 0.005
+  done
+  wait "$pid" || true
+  echo "$peak"
+}
+
+# Mean seconds of a command over a number of runs (hyperfine, output discarded).
+mean_time() {
+  local n="$1"; shift
+  hyperfine --style none --warmup 1 --runs "$n" --export-csv "$work/t.csv" "$*" >/dev/null 2>&1 \
+    || hyperfine --style none --runs "$n" --export-csv "$work/t.csv" "$*" >/dev/null
+  awk -F, 'NR == 2 { print $2 }' "$work/t.csv"
+}
+
+quarn_cmd=("$bin/quarn.exe" "$gds" -sh -sea -elmcnt -dtp "-o:$report")
+echo "Measuring cat, quarn.exe and KLayout on $mb MB ..."
+cat_s=$(mean_time "$runs" "cat $gds")
+quarn_s=$(mean_time "$runs" "${quarn_cmd[*]}")
+quarn_rss=$(peak_rss "${quarn_cmd[@]}")
+quarn_anon=$(peak_anon "${quarn_cmd[@]}")
+structures=$(awk -F': ' '/^Structures: / { print $2; exit }' "$report")
+
+kl_s="-"; kl_rss="-"
+if command -v klayout >/dev/null; then
+  cat > "$work/read.py" <<'PY'
+import pya
+ly = pya.Layout()
+ly.read(fn)
+for c in ly.top_cells():
+    c.bbox()
+PY
+  kl_s=$(mean_time 2 "klayout -b -r $work/read.py -rd fn=$gds")
+  kl_rss=$(peak_rss klayout -b -r "$work/read.py" -rd fn="$gds")
+fi
+
+rate() { awk -v b="$bytes" -v s="$1" 'BEGIN { if (s == "-" || s == 0) print "-"; else printf "%.0f", b / 1e6 / s }'; }
+mbk() { awk -v k="$1" 'BEGIN { if (k == "-") print "-"; else printf "%.0f", k / 1024 }'; }
+
+echo
+echo "Input: $mb MB, $structures structures, generated in $(awk -v a="$gen_start" -v b="$gen_end" 'BEGIN { printf "%.1f", b - a }') s"
+printf '%-34s %10s %10s %16s\n' "reader" "time (s)" "MB/s" "peak memory (MB)"
+printf '%-34s %10.3f %10s %16s\n' "cat FILE >/dev/null (limit)" "$cat_s" "$(rate "$cat_s")" "-"
+printf '%-34s %10.3f %10s %16s\n' "quarn.exe (whole scan + report)" "$quarn_s" "$(rate "$quarn_s")" "$(mbk "$quarn_rss") RSS"
+printf '%-34s %10s %10s %16s\n' "  without the mapped file pages" "" "" "$(mbk "$quarn_anon") anon"
+if [ "$kl_s" != "-" ]; then
+  printf '%-34s %10.3f %10s %16s\n' "KLayout (read + top bbox)" "$kl_s" "$(rate "$kl_s")" "$(mbk "$kl_rss") RSS"
+else
+  echo "KLayout: not installed, skipped"
+fi
+awk -v b="$bytes" -v s="$quarn_s" -v a="$quarn_anon" 'BEGIN {
+  printf "Targets: scan >= 1000 MB/s: %s (%.0f); memory without mapped pages < 10%% of the file (%.0f MB): %s (%.0f MB)\n",
+    (b / 1e6 / s >= 1000 ? "met" : "NOT met"), b / 1e6 / s, b / 1e6 / 10, (a * 1024 < b / 10 ? "met" : "NOT met"), a / 1024 }'
