@@ -8,9 +8,8 @@ namespace {
 
 // Drawing of the hierarchy: each independent structure starts a line with its name; below
 // it each reference is drawn "  |__ NAME" behind one "  |  " column per level above it,
-// between connector lines "  |".
+// between connector lines "  |" (any line holding "  |" that is no reference).
 constexpr std::string_view kReferenceMarker = "  |__ ";
-constexpr std::string_view kConnector = "  |";
 constexpr std::string_view kUndefined = "(UNDEFINED)";
 
 struct TreeEntry {
@@ -68,16 +67,32 @@ bool InTree(std::string_view line, const TreeEntry& entry) {
   return bar && static_cast<std::ptrdiff_t>(*bar) >= entry.prefix + 1;
 }
 
+// Offset of the first "  |__ " of a line, or npos. Found through its first "_", which
+// memchr finds fast in the long blank runs of a deep drawing.
+std::size_t FindReferenceMarker(std::string_view line) {
+  for (std::size_t p = 0; (p = line.find('_', p)) != std::string_view::npos; ++p) {
+    if (p >= 3 && line.substr(p - 3, kReferenceMarker.size()) == kReferenceMarker) return p - 3;
+  }
+  return std::string_view::npos;
+}
+
 // Depth of a reference line: one more than the bars left of its marker, the first column
 // aside; 0 for a line that is no reference.
 int ReferenceDepth(std::string_view line) {
-  const std::size_t marker = line.find(kReferenceMarker);
+  const std::size_t marker = FindReferenceMarker(line);
   if (marker == std::string_view::npos) return 0;
   int bars = 1;
   for (std::size_t i = 1; i < marker; ++i) {
     if (line[i] == '|') ++bars;
   }
   return bars;
+}
+
+bool IsConnector(std::string_view line) {
+  for (std::size_t p = 0; (p = line.find('|', p)) != std::string_view::npos; ++p) {
+    if (p >= 2 && line[p - 1] == ' ' && line[p - 2] == ' ') return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -103,7 +118,7 @@ void ChooseDefaultTop(ScanResult& scan, CTextFile& report) {
     if (line.empty()) continue;
     if (const int reference = ReferenceDepth(line); reference > 0) {
       depth = std::max(depth, reference);
-    } else if (line.find(kConnector) == std::string_view::npos) {
+    } else if (!IsConnector(line)) {
       closeTree();
       depth = 0;
       current.assign(line);
