@@ -7,7 +7,9 @@ namespace korvex {
 namespace {
 
 std::string Pair(const ScanResult& scan, std::int32_t x, std::int32_t y) {
-  return "(" + FormatCoordinate(scan, x) + " , " + FormatCoordinate(scan, y) + ")";
+  std::string pair = "(";
+  pair.append(FormatCoordinate(scan, x)).append(" , ").append(FormatCoordinate(scan, y)).append(")");
+  return pair;
 }
 
 }  // namespace

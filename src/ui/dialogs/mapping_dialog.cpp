@@ -1,0 +1,155 @@
+#include "ui/dialogs/mapping_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include "ui/dialogs/dialog_support.h"
+#include "ui/dialogs/mapping_rules_dialog.h"
+#include "ui/dialogs/scroll_actions.h"
+
+namespace korvex {
+namespace {
+
+constexpr int kSlotsPerColumn = MappingModel::kSlots / 2;
+
+}  // namespace
+
+MappingDialog::MappingDialog(MappingKind kind, JobSettings& settings, const std::vector<std::string>& scanned,
+                             UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent), m_model(kind, settings, scanned), m_settings(settings), m_prompts(prompts) {
+  setWindowTitle(tr("Mapping"));
+  m_runRules = [this](QWidget* owner, const std::string& ruleList) {
+    return RunMappingRulesDialog(owner, ruleList, m_prompts);
+  };
+
+  auto* rows = new QHBoxLayout;
+  rows->addWidget(MakeColumn(0));
+  rows->addWidget(MakeColumn(kSlotsPerColumn));
+  m_scroll = new QScrollBar(Qt::Vertical, this);
+  m_scroll->setFocusPolicy(Qt::StrongFocus);
+  m_scroll->setSingleStep(1);
+  m_scroll->setPageStep(MappingModel::kSlots);
+  rows->addWidget(m_scroll);
+  connect(m_scroll, &QScrollBar::actionTriggered, this, &MappingDialog::Scrolled);
+
+  m_mapAllTo = new QPushButton(tr("&Map All To"), this);
+  m_mapAllToField = new QLineEdit(this);
+  m_mapAllToField->setMaximumWidth(60);
+  m_mapAllToItself = new QPushButton(tr("Map All To &Itself"), this);
+  m_advanceRules = new QPushButton(tr("&Advance Rules..."), this);
+  auto* tools = new QHBoxLayout;
+  tools->addWidget(m_mapAllTo);
+  tools->addWidget(m_mapAllToField);
+  tools->addWidget(m_mapAllToItself);
+  tools->addWidget(m_advanceRules);
+  tools->addStretch();
+  connect(m_mapAllToField, &QLineEdit::textEdited, this,
+          [this](const QString& typed) { m_model.mapAllToField = FromQ(typed); });
+  connect(m_mapAllTo, &QPushButton::clicked, this, [this] {
+    m_model.MapAllTo();
+    Refresh();
+  });
+  connect(m_mapAllToItself, &QPushButton::clicked, this, [this] {
+    m_model.MapAllToItself();
+    Refresh();
+  });
+  connect(m_advanceRules, &QPushButton::clicked, this, &MappingDialog::AdvanceRules);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+  connect(buttons, &QDialogButtonBox::accepted, this, &MappingDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &MappingDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(rows);
+  layout->addLayout(tools);
+  layout->addWidget(buttons);
+  Refresh();
+}
+
+QWidget* MappingDialog::MakeColumn(int firstSlot) {
+  auto* column = new QWidget(this);
+  auto* grid = new QGridLayout(column);
+  const QString label = ToQ(m_model.ColumnLabel());
+  grid->addWidget(new QLabel(tr("Input GDS"), column), 0, 0);
+  grid->addWidget(new QLabel(tr("Output GDS"), column), 0, 1);
+  grid->addWidget(new QLabel(label, column), 1, 0);
+  grid->addWidget(new QLabel(label, column), 1, 1);
+  for (int i = 0; i < kSlotsPerColumn; ++i) {
+    const int slot = firstSlot + i;
+    auto* input = new QLabel(column);
+    auto* output = new QLineEdit(column);
+    output->setMaximumWidth(90);
+    output->installEventFilter(this);
+    m_labels[static_cast<std::size_t>(slot)] = input;
+    m_fields[static_cast<std::size_t>(slot)] = output;
+    grid->addWidget(input, 2 + i, 0);
+    grid->addWidget(output, 2 + i, 1);
+    connect(output, &QLineEdit::textEdited, this,
+            [this, slot](const QString& typed) { m_model.SetSlotField(slot, FromQ(typed)); });
+  }
+  return column;
+}
+
+void MappingDialog::Refresh() {
+  for (int slot = 0; slot < MappingModel::kSlots; ++slot) {
+    SlotLabel(slot)->setText(ToQ(m_model.SlotLabel(slot)));
+    ShowText(SlotField(slot), m_model.SlotField(slot));
+  }
+  m_scroll->setRange(0, m_model.MaxTopRow());
+  m_scroll->setSliderPosition(m_model.TopRow());
+}
+
+void MappingDialog::Scrolled(int action) {
+  m_model.Scroll(ScrollActionOf(action), m_scroll->sliderPosition());
+  // The model decides where the view stands; the bar follows it.
+  Refresh();
+}
+
+void MappingDialog::AdvanceRules() {
+  const std::string ruleList = m_model.BeginAdvanceRules();
+  m_model.EndAdvanceRules(m_runRules(this, ruleList));
+  Refresh();
+}
+
+void MappingDialog::accept() {
+  const Outcome<int> stored = m_model.Ok(m_settings);
+  if (!stored.accepted) {
+    Refresh();
+    ShowRefusal(m_prompts, this, stored.message, stored.focus ? SlotField(*stored.focus) : nullptr);
+    return;
+  }
+  QDialog::accept();
+}
+
+// Page Up and Page Down page through the rows from within a row's field, as they would in a
+// list.
+bool MappingDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+      m_scroll->triggerAction(key == Qt::Key_PageUp ? QAbstractSlider::SliderPageStepSub
+                                                    : QAbstractSlider::SliderPageStepAdd);
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void MappingDialog::wheelEvent(QWheelEvent* event) {
+  const int steps = event->angleDelta().y() / 120;
+  for (int i = 0; i < std::abs(steps); ++i) {
+    m_scroll->triggerAction(steps > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
+  }
+  event->accept();
+}
+
+}  // namespace korvex

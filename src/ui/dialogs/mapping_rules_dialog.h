@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <optional>
+#include <string>
+
+#include "core/options/mapping_rules_model.h"
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace korvex {
+
+class UserPrompts;
+
+// The "Mapping Rules" dialog: range rules added from four fields into a list kept in the
+// order they were added. Enter adds the rule typed.
+class MappingRulesDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  MappingRulesDialog(const std::string& ruleList, UserPrompts& prompts, QWidget* parent = nullptr);
+
+  // The rule list text, once OK was pressed.
+  std::string RuleList() const { return m_model.Ok(); }
+
+  QLineEdit* Field(RuleField field) const { return m_fields[static_cast<std::size_t>(field)]; }
+  QListWidget* List() const { return m_list; }
+  QPushButton* AddButton() const { return m_add; }
+  QPushButton* RemoveButton() const { return m_remove; }
+
+ private:
+  void Add();
+  void Remove();
+  void ShowEntries();
+
+  MappingRulesModel m_model;
+  UserPrompts& m_prompts;
+  std::array<QLineEdit*, 4> m_fields{};
+  QListWidget* m_list = nullptr;
+  QPushButton* m_add = nullptr;
+  QPushButton* m_remove = nullptr;
+};
+
+// Runs the dialog modally on the rule list text; the new text when it was confirmed.
+std::optional<std::string> RunMappingRulesDialog(QWidget* parent, const std::string& ruleList, UserPrompts& prompts);
+
+}  // namespace korvex

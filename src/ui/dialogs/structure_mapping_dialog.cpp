@@ -1,0 +1,135 @@
+#include "ui/dialogs/structure_mapping_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include "ui/dialogs/dialog_support.h"
+#include "ui/dialogs/scroll_actions.h"
+
+namespace korvex {
+
+StructureMappingDialog::StructureMappingDialog(const JobSettings& settings, std::vector<std::string> structureNames,
+                                               UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent), m_model(settings, std::move(structureNames)), m_prompts(prompts) {
+  setWindowTitle(tr("Structures Mapping"));
+  m_notice = new QLabel(ToQ(m_model.Notice()), this);
+  m_notice->setWordWrap(true);
+  m_notice->setVisible(!m_model.Notice().empty());
+
+  auto* grid = new QGridLayout;
+  grid->addWidget(new QLabel(tr("Input GDS Structure"), this), 0, 0);
+  grid->addWidget(new QLabel(tr("Output GDS Structure"), this), 0, 1);
+  for (int row = 0; row < StructureMappingModel::kRows; ++row) {
+    auto* name = new QLineEdit(this);
+    name->setReadOnly(true);
+    name->setFocusPolicy(Qt::NoFocus);
+    auto* output = new QLineEdit(this);
+    output->installEventFilter(this);
+    m_names[static_cast<std::size_t>(row)] = name;
+    m_outputs[static_cast<std::size_t>(row)] = output;
+    grid->addWidget(name, row + 1, 0);
+    grid->addWidget(output, row + 1, 1);
+    connect(output, &QLineEdit::textEdited, this,
+            [this, row](const QString& typed) { m_model.SetRowField(row, FromQ(typed)); });
+  }
+  m_scroll = new QScrollBar(Qt::Vertical, this);
+  m_scroll->setFocusPolicy(Qt::StrongFocus);
+  m_scroll->setSingleStep(1);
+  m_scroll->setPageStep(StructureMappingModel::kRows);
+  m_scroll->setRange(0, m_model.MaxTopRow());
+  grid->addWidget(m_scroll, 1, 2, StructureMappingModel::kRows, 1);
+  connect(m_scroll, &QScrollBar::actionTriggered, this, &StructureMappingDialog::Scrolled);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  m_ok = buttons->button(QDialogButtonBox::Ok);
+  m_ok->setDefault(true);
+  m_ok->setEnabled(m_model.OkEnabled());
+  m_help = buttons->addButton(tr("&Help"), QDialogButtonBox::HelpRole);
+  connect(buttons, &QDialogButtonBox::accepted, this, &StructureMappingDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &StructureMappingDialog::reject);
+  connect(m_help, &QPushButton::clicked, this, &StructureMappingDialog::HelpRequested);
+  auto* helpKey = new QShortcut(QKeySequence::HelpContents, this);
+  connect(helpKey, &QShortcut::activated, this, &StructureMappingDialog::HelpRequested);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_notice);
+  layout->addLayout(grid);
+  layout->addWidget(buttons);
+  for (int row = 0; row < StructureMappingModel::kRows; ++row) {
+    const bool enabled = m_model.RowEnabled(row);
+    NameField(row)->setEnabled(enabled);
+    OutputField(row)->setEnabled(enabled);
+  }
+  Refresh();
+}
+
+void StructureMappingDialog::Refresh() {
+  for (int row = 0; row < StructureMappingModel::kRows; ++row) {
+    ShowText(NameField(row), m_model.RowName(row));
+    ShowText(OutputField(row), m_model.RowField(row));
+  }
+  m_scroll->setSliderPosition(m_model.TopRow());
+}
+
+void StructureMappingDialog::ShowRowRefusal(const Outcome<int>& refusal) {
+  ShowRefusal(m_prompts, this, refusal.message, refusal.focus ? OutputField(*refusal.focus) : nullptr);
+}
+
+// The row whose field has the focus is taken in as if the focus had left it, as it does
+// when the user clicks a button or the scroll bar.
+void StructureMappingDialog::TakeInEditedRow() {
+  for (int row = 0; row < StructureMappingModel::kRows; ++row) {
+    if (focusWidget() == OutputField(row)) {
+      m_model.LeaveField(row);
+      ShowText(OutputField(row), m_model.RowField(row));
+    }
+  }
+}
+
+void StructureMappingDialog::Scrolled(int action) {
+  TakeInEditedRow();
+  const Outcome<int> scrolled = m_model.Scroll(ScrollActionOf(action), m_scroll->sliderPosition());
+  Refresh();
+  if (!scrolled.accepted) ShowRowRefusal(scrolled);
+}
+
+void StructureMappingDialog::accept() {
+  TakeInEditedRow();
+  const Outcome<int> saved = m_model.Ok();
+  Refresh();
+  if (!saved.accepted) {
+    ShowRowRefusal(saved);
+    return;
+  }
+  QDialog::accept();
+}
+
+bool StructureMappingDialog::eventFilter(QObject* watched, QEvent* event) {
+  for (int row = 0; row < StructureMappingModel::kRows; ++row) {
+    if (watched != OutputField(row)) continue;
+    if (event->type() == QEvent::FocusOut) {
+      // Leaving a field stores its name (an emptied one gets the structure's own name
+      // back); uniqueness is checked when scrolling and on OK.
+      m_model.LeaveField(row);
+      ShowText(OutputField(row), m_model.RowField(row));
+    } else if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+        m_scroll->triggerAction(key == Qt::Key_PageUp ? QAbstractSlider::SliderPageStepSub
+                                                      : QAbstractSlider::SliderPageStepAdd);
+        return true;
+      }
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace korvex
