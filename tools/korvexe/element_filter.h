@@ -1,0 +1,78 @@
+// What a plain translation does to one element: the layer and datatype choice, renumbering,
+// minimum path width, the text size limit, unfolding paths, and polygon filtering.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gds/element.h"
+#include "korvexe/engine_log.h"
+#include "korvexe/engine_options.h"
+#include "korvexe/number_rules.h"
+
+namespace korvex::engine {
+
+enum class Tally : std::uint8_t {
+  kDroppedByLayer,
+  kDroppedByDatatype,
+  kLayerRenumbered,
+  kDatatypeRenumbered,
+  kPathWidened,
+  kTextTooLarge,
+  kPathUnfolded,
+  kPathNotUnfolded,
+  kZeroWidthPath,
+  kBelowMinExtent,
+  kAboveMaxExtent,
+  kAboveHeightWidth,
+  kAboveWidthHeight,
+  kAboveAreaRatio,
+  kAboveVertexCount,
+  kCount
+};
+
+// Counts per reason, for the log.
+struct FilterCounts {
+  std::array<std::uint64_t, static_cast<std::size_t>(Tally::kCount)> n{};
+  void Add(Tally t) { ++n[static_cast<std::size_t>(t)]; }
+  std::uint64_t operator[](Tally t) const { return n[static_cast<std::size_t>(t)]; }
+};
+
+void LogFilterCounts(const FilterCounts& counts, EngineLog& log);
+
+enum class Outcome : std::uint8_t { kKept, kChanged, kDropped };
+
+class ElementFilter {
+ public:
+  // Reads the lists and maps of `options`; throws EngineError for a bad one. Notes about
+  // skipped map pieces go to `log`.
+  ElementFilter(const EngineOptions& options, std::int64_t dbu_per_user_unit, EngineLog& log);
+
+  // The shape options for one element (references pass unchanged). `warning` gets a text
+  // when the change deserves one (a zero-width path that could not be unfolded).
+  Outcome Shape(gds::Element& e, FilterCounts& counts, std::string& warning) const;
+
+  // Polygon filtering of a boundary, in the coordinates it is written in. False: dropped.
+  // `note` gets the verdict when the debugging switches ask for this boundary.
+  bool PolygonPasses(const gds::Element& e, FilterCounts& counts, std::string& note) const;
+
+  bool polygons_active() const { return polygons_active_; }
+  // Whether any element may change, so that structures need reading element by element.
+  bool touches_elements() const { return touches_elements_; }
+
+ private:
+  const EngineOptions& o_;
+  double dbu_per_user_unit_;
+  NumberFilter layers_;
+  NumberFilter datatypes_;
+  NumberMap layer_map_;
+  NumberMap datatype_map_;
+  std::int32_t min_width_ = 0;  // database units
+  bool polygons_active_ = false;
+  bool touches_elements_ = false;
+  mutable std::vector<gds::Point> outline_;
+};
+
+}  // namespace korvex::engine

@@ -1,0 +1,148 @@
+#include "korvexe/engine.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "core/support/paths.h"
+#include "korvexe/engine_log.h"
+#include "korvexe/engine_options.h"
+#include "korvexe/input_layout.h"
+#include "korvexe/merge.h"
+#include "korvexe/output_file.h"
+#include "korvexe/run_control.h"
+#include "korvexe/translation.h"
+
+namespace korvex::engine {
+namespace {
+
+std::string ArgumentLine(const std::vector<std::string>& args) {
+  std::string line;
+  for (const std::string& a : args) {
+    line += ' ';
+    const bool quote = a.empty() || a.find_first_of(" \t") != std::string::npos;
+    line += quote ? "\"" + a + "\"" : a;
+  }
+  return line;
+}
+
+void RefuseSameFile(const std::string& output, const std::string& input, const char* what) {
+  if (SameFile(output, input))
+    throw EngineError("the output " + output + " is the same file as the " + what + " " + input);
+}
+
+// Switches that only a plain translation uses.
+void WarnIgnoredInMerge(const EngineOptions& o, EngineLog& log) {
+  const bool any = o.layers || o.datatypes || o.prune || o.names != NameCase::kKeep || o.unfold || o.layer_map ||
+                   o.datatype_map || o.rename_path || o.explode || o.polygons.on || o.min_width > 0;
+  if (any) log.Warning("filter switches do not apply in a merge mode and are ignored");
+}
+
+WriteTotals Run(const EngineOptions& o, const std::string& working_directory, const std::string& log_path,
+                EngineLog& log, OutputStream& out) {
+  RefuseSameFile(o.output, o.input, "input");
+  std::vector<std::unique_ptr<InputLayout>> layouts;
+  std::vector<std::string> merged;
+  if (o.merge != MergeMode::kNone) {
+    merged = ReadMergeList(JoinPath(working_directory, kMergeListName));
+    for (const std::string& m : merged) {
+      RefuseSameFile(o.output, m, "merged file");
+      if (SameFile(log_path, m)) throw EngineError("the log " + log_path + " would overwrite the merged file " + m);
+    }
+    if (merged.empty()) log.Warning(std::string(kMergeListName) + " lists no files to merge");
+  }
+  layouts.push_back(std::make_unique<InputLayout>());
+  LoadLayout(o.input, *layouts.back(), log);
+  for (const std::string& m : merged) {
+    layouts.push_back(std::make_unique<InputLayout>());
+    LoadLayout(m, *layouts.back(), log);
+  }
+  out.Create(o.output);
+  WriteTotals totals;
+  if (o.merge == MergeMode::kNone) {
+    totals = RunTranslation(o, *layouts[0], out, log);
+  } else {
+    WarnIgnoredInMerge(o, log);
+    std::vector<InputLayout*> files;
+    for (auto& l : layouts) files.push_back(l.get());
+    totals = RunMerge(o, files, out, log);
+  }
+  out.Commit();
+  return totals;
+}
+
+}  // namespace
+
+std::string LogPathFor(const std::string& input, const std::string& working_directory) {
+  return JoinPath(working_directory, ChangeExtension(SplitPathName(input).name, ".log"));
+}
+
+EngineRun RunEngine(const std::vector<std::string>& args, const std::string& working_directory) {
+  const auto start = std::chrono::steady_clock::now();
+  EngineRun run;
+  if (args.empty() || args[0].empty()) {
+    std::fprintf(stderr, "%s: no input file (usage: %s INPUT OUTPUT TOP [switches])\n", kProgramName, kProgramName);
+    return run;
+  }
+  run.log_path = LogPathFor(args[0], working_directory);
+  // The log must never take the place of a file the run reads or an output it must keep.
+  for (std::size_t i = 0; i < 2 && i < args.size(); ++i) {
+    if (SameFile(run.log_path, args[i])) {
+      std::fprintf(stderr, "%s: the log %s would overwrite %s\n", kProgramName, run.log_path.c_str(), args[i].c_str());
+      return run;
+    }
+  }
+  EngineLog log;
+  std::string error;
+  if (!log.Open(run.log_path, error)) {
+    std::fprintf(stderr, "%s: cannot write the log %s: %s\n", kProgramName, run.log_path.c_str(), error.c_str());
+    return run;
+  }
+  log.Line(std::string(kProgramName) + " version " + kProgramVersion);
+  log.Line("Arguments:" + ArgumentLine(args));
+  log.Line("Working directory: " + working_directory);
+
+  const ParsedOptions parsed = ParseEngineArguments(args);
+  for (const std::string& note : parsed.notes) log.Line("Note: " + note);
+  bool failed = !parsed.ok;
+  if (failed) log.Error(parsed.error);
+  WriteTotals totals;
+  if (!failed) {
+    OutputStream out;
+    try {
+      totals = Run(parsed.options, working_directory, run.log_path, log, out);
+    } catch (const EngineError& e) {
+      log.Error(e.what());
+      failed = true;
+    } catch (const Cancelled&) {
+      out.Discard();
+      log.Finish();
+      log.Line("Cancelled by user");
+      log.Finish();
+      run.stop_signal = StopSignal();
+      return run;
+    } catch (const std::bad_alloc&) {
+      log.Error("out of memory");
+      failed = true;
+    }
+  }
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  log.Finish();
+  if (!failed) {
+    log.Line("Structures written: " + std::to_string(totals.structures));
+    log.Line("Elements written: " + std::to_string(totals.elements));
+  } else {
+    log.Line("No output written");
+  }
+  log.Line("Warnings and errors: " + std::to_string(log.problems()));
+  char time[64];
+  std::snprintf(time, sizeof time, "Run time: %.2f s", seconds);
+  log.Line(time);
+  log.Finish();
+  run.exit_code = failed ? kExitFailure : static_cast<int>(std::min<std::uint64_t>(log.problems(), kMaxCountedExit));
+  return run;
+}
+
+}  // namespace korvex::engine

@@ -1,0 +1,46 @@
+// The engine's log: plain lines, each warning and error on one line of its own, written as
+// the run goes so that a stopped run still leaves what it did.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace korvex::engine {
+
+class EngineLog {
+ public:
+  EngineLog() = default;
+  ~EngineLog();
+  EngineLog(const EngineLog&) = delete;
+  EngineLog& operator=(const EngineLog&) = delete;
+
+  // Creates (truncates) the log file. False with the system's reason in `error`.
+  bool Open(const std::string& path, std::string& error);
+
+  void Line(std::string_view text);
+  // "Warning: text". Warnings of one `kind` beyond the first few are only counted; Finish()
+  // says how many more there were. Every warning counts towards problems().
+  void Warning(std::string_view text, std::string_view kind = {});
+  // Counts `count` warnings of `kind` whose details were kept elsewhere, with one line.
+  void Warnings(std::uint64_t count, std::string_view text);
+  void Error(std::string_view text);
+
+  // Writes the "more of the same" lines and flushes.
+  void Finish();
+
+  std::uint64_t problems() const { return problems_; }
+
+  static constexpr std::size_t kDetailsPerKind = 20;
+
+ private:
+  void Write(std::string_view text);
+
+  std::FILE* file_ = nullptr;
+  std::uint64_t problems_ = 0;
+  std::map<std::string, std::uint64_t, std::less<>> per_kind_;
+};
+
+}  // namespace korvex::engine

@@ -1,0 +1,220 @@
+#include "korvexe/explode.h"
+
+#include <cmath>
+#include <deque>
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
+#include "gds/flat_transform.h"
+#include "gds/hierarchy.h"
+#include "gds/stream_reader.h"
+#include "gds/stream_writer.h"
+#include "korvexe/run_control.h"
+#include "korvexe/structure_names.h"
+
+namespace korvex::engine {
+namespace {
+
+constexpr std::uint16_t kReflect = 0x8000;
+constexpr std::uint16_t kAbsoluteMag = 0x0004;
+constexpr std::uint16_t kAbsoluteAngle = 0x0002;
+
+std::int32_t Scaled(std::int32_t v, double mag) {
+  const double s = std::round(v * mag);
+  if (!(s >= INT32_MIN && s <= INT32_MAX)) throw EngineError("a scaled path width leaves the 32-bit range");
+  return static_cast<std::int32_t>(s);
+}
+
+// Places a shape element (already filtered) with `t`.
+void Place(gds::Element& e, const gds::FlatTransform& t) {
+  if (t.identity()) return;
+  if (!gds::TransformPoints(t, e.xy))
+    throw EngineError("element at offset " + std::to_string(e.offset) + " leaves the 32-bit range when flattened");
+  if (e.kind == gds::ElementKind::kPath) {
+    if (e.width && *e.width > 0) e.width = Scaled(*e.width, t.mag);  // a negative width is absolute
+    if (e.bgnextn) e.bgnextn = Scaled(*e.bgnextn, t.mag);
+    if (e.endextn) e.endextn = Scaled(*e.endextn, t.mag);
+    return;
+  }
+  if (e.kind != gds::ElementKind::kText) return;
+  const std::uint16_t strans = e.strans.value_or(0);
+  const bool reflect = ((strans & kReflect) != 0) != t.reflect;
+  double mag = e.magnification(), angle = e.angle_degrees();
+  if (!(strans & kAbsoluteMag)) mag *= t.mag;
+  if (!(strans & kAbsoluteAngle)) angle = std::fmod(t.angle + (t.reflect ? -angle : angle) + 720.0, 360.0);
+  const std::uint16_t new_strans = static_cast<std::uint16_t>((strans & ~kReflect) | (reflect ? kReflect : 0));
+  if (e.strans || new_strans != 0) e.strans = new_strans;
+  if (e.mag || mag != 1.0) e.mag = gds::Real8::FromDouble(mag);
+  if (e.angle || angle != 0.0) e.angle = gds::Real8::FromDouble(angle);
+}
+
+gds::Reference ReferenceOf(const gds::Element& e) {
+  gds::Reference r;
+  r.array = e.kind == gds::ElementKind::kARef;
+  r.reflect = e.reflected();
+  r.mag = e.magnification();
+  r.angle = e.angle_degrees();
+  if (!(r.mag > 0) || !std::isfinite(r.mag)) r.mag = 1.0;
+  if (!std::isfinite(r.angle)) r.angle = 0.0;
+  for (std::size_t i = 0; i < 3 && i < e.xy.size(); ++i) r.points[i] = e.xy[i];
+  if (r.array) {
+    const int c = e.colrow ? (*e.colrow)[0] : 1, rw = e.colrow ? (*e.colrow)[1] : 1;
+    r.columns = static_cast<std::uint16_t>(c <= 0 || c >= 0x8000 ? 1 : c);
+    r.rows = static_cast<std::uint16_t>(rw <= 0 || rw >= 0x8000 ? 1 : rw);
+  }
+  return r;
+}
+
+struct Frame {
+  std::uint32_t structure = 0;
+  gds::FlatTransform transform;
+  std::unique_ptr<gds::StreamReader> reader;
+  gds::Element element;
+  // The reference being expanded: its child and the next instance.
+  bool expanding = false;
+  std::uint32_t child = 0;
+  gds::Reference reference;
+  int column = 0;
+  int row = 0;
+};
+
+class Exploder {
+ public:
+  Exploder(const InputLayout& in, const ElementFilter& filter, FilterCounts& counts, EngineLog& log,
+           OutputStream& out)
+      : in_(in), filter_(filter), counts_(counts), log_(log), out_(out), on_path_(in.names.size(), false) {}
+
+  ExplodeResult Run(std::uint32_t top, const std::string& name, bool drop_if_empty);
+
+ private:
+  void Push(std::uint32_t s, const gds::FlatTransform& t);
+  void Shape(Frame& f);
+  void StartReference(Frame& f);
+  void BeginTop() {
+    if (begun_) return;
+    begun_ = true;
+    gds::WriteStructureBegin(out_.records(), header_);
+  }
+
+  const InputLayout& in_;
+  const ElementFilter& filter_;
+  FilterCounts& counts_;
+  EngineLog& log_;
+  OutputStream& out_;
+  gds::Diagnostics ignored_;  // the index pass has reported them
+  std::deque<Frame> stack_;
+  std::size_t depth_ = 0;
+  std::vector<bool> on_path_;
+  std::unordered_set<std::uint32_t> warned_;
+  gds::StructureHeader header_;
+  bool begun_ = false;
+  ExplodeResult result_;
+  std::uint64_t steps_ = 0;
+};
+
+// Frames are kept for reuse: each depth keeps its reader and its element's allocations.
+void Exploder::Push(std::uint32_t s, const gds::FlatTransform& t) {
+  if (depth_ == stack_.size()) {
+    stack_.emplace_back();
+    stack_.back().reader = std::make_unique<gds::StreamReader>(in_.data(), in_.size(), ignored_);
+  }
+  Frame& f = stack_[depth_++];
+  f.structure = s;
+  f.transform = t;
+  f.expanding = false;
+  f.reader->Seek(in_.summary.structures[s].offset);
+  f.reader->NextStructure();
+  on_path_[s] = true;
+  ++result_.placements;
+}
+
+ExplodeResult Exploder::Run(std::uint32_t top, const std::string& name, bool drop_if_empty) {
+  Push(top, gds::FlatTransform{});
+  header_ = stack_.front().reader->structure();
+  header_.name = name;
+  while (depth_ > 0) {
+    if ((++steps_ & 0x3FF) == 0) {
+      CheckStop();
+      out_.Check();
+    }
+    Frame& f = stack_[depth_ - 1];
+    if (f.expanding) {
+      const gds::Reference& r = f.reference;
+      if (f.row >= r.rows) {
+        f.expanding = false;
+        continue;
+      }
+      const gds::FlatTransform t = gds::Compose(f.transform, gds::PlacementOf(r, f.column, f.row));
+      if (++f.column >= r.columns) {
+        f.column = 0;
+        ++f.row;
+      }
+      Push(f.child, t);  // `f` is not used after this
+      continue;
+    }
+    if (!f.reader->NextElement(f.element)) {
+      on_path_[f.structure] = false;
+      --depth_;
+      continue;
+    }
+    if (f.element.kind == gds::ElementKind::kSRef || f.element.kind == gds::ElementKind::kARef) {
+      StartReference(f);
+    } else {
+      Shape(f);
+    }
+  }
+  if (!begun_ && drop_if_empty) return result_;
+  BeginTop();
+  gds::WriteStructureEnd(out_.records(), header_);
+  out_.Check();
+  result_.written = true;
+  return result_;
+}
+
+void Exploder::StartReference(Frame& f) {
+  const gds::Element& e = f.element;
+  const std::optional<std::uint32_t> child = in_.Find(e.sname);
+  if (!child || !in_.summary.structures[*child].defined) {
+    if (warned_.insert(child.value_or(UINT32_MAX)).second)
+      log_.Warning("reference to undefined structure " + Shown(e.sname) + " left out of the flat result");
+    return;
+  }
+  if (f.element.kind == gds::ElementKind::kARef && e.xy.size() < 3) return;
+  if (e.xy.empty()) return;
+  if (on_path_[*child]) {
+    log_.Warning("reference cycle through " + Shown(e.sname) + " cut when flattening", "reference cycle");
+    return;
+  }
+  f.expanding = true;
+  f.child = *child;
+  f.reference = ReferenceOf(e);
+  f.column = 0;
+  f.row = 0;
+}
+
+void Exploder::Shape(Frame& f) {
+  gds::Element& e = f.element;
+  std::string note;
+  const Outcome outcome = filter_.Shape(e, counts_, note);
+  if (!note.empty()) log_.Warning(note, "shape change");
+  if (outcome == Outcome::kDropped) return;
+  Place(e, f.transform);
+  note.clear();
+  const bool passes = filter_.PolygonPasses(e, counts_, note);
+  if (!note.empty()) log_.Line("Polygon " + note);
+  if (!passes) return;
+  BeginTop();
+  gds::WriteElement(out_.records(), e);
+  ++result_.elements;
+}
+
+}  // namespace
+
+ExplodeResult ExplodeStructure(const InputLayout& in, std::uint32_t top, const std::string& name,
+                               const ElementFilter& filter, bool drop_if_empty, FilterCounts& counts,
+                               EngineLog& log, OutputStream& out) {
+  return Exploder(in, filter, counts, log, out).Run(top, name, drop_if_empty);
+}
+
+}  // namespace korvex::engine

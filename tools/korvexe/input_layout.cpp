@@ -1,0 +1,91 @@
+#include "korvexe/input_layout.h"
+
+#include <map>
+
+#include "gds/stream_reader.h"
+#include "korvexe/run_control.h"
+
+namespace korvex::engine {
+namespace {
+
+constexpr std::uint64_t kKeepBehind = 32u << 20;
+
+std::string Units(const gds::LibraryHeader& h) {
+  char text[160];
+  std::snprintf(text, sizeof text, "%lld database units per user unit, user unit %.6g m, database unit %.6g m",
+                static_cast<long long>(h.DbuPerUserUnit()), h.MetresPerUserUnit(), h.metre_unit.value());
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> InputLayout::Independent() const {
+  std::vector<std::uint32_t> out;
+  for (std::uint32_t s : summary.listed)
+    if (!hierarchy.referenced[s]) out.push_back(s);
+  return out;
+}
+
+void ReleaseBehind(InputLayout& layout, std::uint64_t offset) {
+  if (offset > kKeepBehind) layout.file.Release(offset - kKeepBehind);
+}
+
+void LogReaderWarnings(const gds::Diagnostics& diagnostics, const std::string& label, EngineLog& log) {
+  std::map<std::string, std::size_t, std::less<>> detailed;
+  for (const gds::Issue& issue : diagnostics.issues()) {
+    if (issue.fatal) continue;
+    ++detailed[issue.message];
+    log.Warning(label + ": " + issue.Text());
+  }
+  for (const auto& [message, count] : diagnostics.counts()) {
+    const auto it = detailed.find(message);
+    const std::size_t shown = it == detailed.end() ? 0 : it->second;
+    if (count > shown)
+      log.Warnings(count - shown, label + ": " + std::to_string(count - shown) + " more: " + message);
+  }
+}
+
+gds::LibraryHeader ReadHeaderRecords(const InputLayout& layout) {
+  gds::Diagnostics ignored;  // the index pass has reported them
+  gds::StreamReader reader(layout.data(), layout.size(), ignored);
+  gds::LibraryHeader header;
+  reader.ReadLibraryHeader(header);
+  return header;
+}
+
+void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log) {
+  layout.path = path;
+  if (!layout.file.Open(path)) throw EngineError("cannot read " + path + ": " + layout.file.error());
+  layout.file.AdviseSequential();
+  gds::SummaryOptions options;
+  options.skip_context_info = false;  // a filter keeps every structure
+  options.progress = [&layout](std::size_t offset) {
+    ReleaseBehind(layout, offset);
+    CheckStop();
+  };
+  const bool ok = gds::Summarize(layout.data(), layout.size(), layout.diagnostics, layout.summary, options);
+  LogReaderWarnings(layout.diagnostics, path, log);
+  if (!ok || layout.diagnostics.failed()) {
+    const gds::Issue* fatal = layout.diagnostics.fatal();
+    throw EngineError(path + ": " + (fatal ? fatal->Text() : std::string("not a GDSII file")));
+  }
+  layout.hierarchy = gds::ResolveHierarchy(layout.summary);
+  layout.names.clear();
+  layout.names.reserve(layout.summary.structures.size());
+  layout.by_name.clear();
+  for (const gds::StructureSummary& s : layout.summary.structures) {
+    layout.by_name.emplace(s.name, static_cast<std::uint32_t>(layout.names.size()));
+    layout.names.push_back(s.name);
+  }
+
+  const gds::LayoutSummary& s = layout.summary;
+  std::uint64_t elements = 0;
+  for (std::uint32_t i : s.listed)
+    for (std::uint64_t c : s.structures[i].counts) elements += c;
+  log.Line("Input " + path + ": " + std::to_string(layout.size()) + " bytes, library " + s.header.name);
+  log.Line("  Units: " + Units(s.header));
+  log.Line("  Structures: " + std::to_string(s.listed.size()) + ", elements: " + std::to_string(elements));
+  if (s.header.DbuPerUserUnit() <= 0) throw EngineError(path + ": unusable UNITS");
+}
+
+}  // namespace korvex::engine

@@ -1,0 +1,27 @@
+// korvexe.exe: the filter engine. INPUT OUTPUT TOP [switches], run in the working directory
+// that holds its log and side files. Exit: the number of warnings and errors (at most 127),
+// 255 on failure; a stop by SIGINT or SIGTERM ends by that signal.
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "korvexe/engine.h"
+#include "korvexe/run_control.h"
+
+int main(int argc, char** argv) {
+  korvex::engine::InstallStopHandlers();
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  std::string directory = ".";
+  if (char* cwd = ::getcwd(nullptr, 0)) {
+    directory = cwd;
+    free(cwd);
+  }
+  const korvex::engine::EngineRun run = korvex::engine::RunEngine(args, directory);
+  if (run.stop_signal != 0) {
+    std::signal(run.stop_signal, SIG_DFL);
+    std::raise(run.stop_signal);
+  }
+  return run.exit_code;
+}

@@ -1,0 +1,113 @@
+#include "korvexe/structure_copier.h"
+
+#include "gds/record_reader.h"
+#include "gds/stream_reader.h"
+#include "gds/stream_writer.h"
+#include "korvexe/run_control.h"
+
+namespace korvex::engine {
+namespace {
+
+bool EndsWith(const InputLayout& in, std::uint64_t end, std::uint8_t type) {
+  if (end < 4) return false;
+  const std::uint8_t* p = in.data() + end - 4;
+  return p[0] == 0 && p[1] == 4 && p[2] == type;
+}
+
+void CopyRange(const InputLayout& in, std::uint64_t from, std::uint64_t to, OutputStream& out) {
+  if (to > from) out.CopyBytes(in.data() + from, to - from);
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> StructureEnd(const InputLayout& in, std::uint64_t offset) {
+  gds::RecordReader reader(in.data(), in.size());
+  reader.Seek(offset);
+  gds::Record rec;
+  if (reader.Next(rec) != gds::RecordReader::Status::kRecord || rec.type != gds::kBgnStr) return std::nullopt;
+  while (reader.Next(rec) == gds::RecordReader::Status::kRecord) {
+    if (rec.type == gds::kEndStr) return reader.offset();
+    if (rec.type == gds::kBgnStr || rec.type == gds::kEndLib) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+void CopyStructureVerbatim(const InputLayout& in, std::uint64_t offset, std::uint64_t end, const std::string* name,
+                           OutputStream& out) {
+  if (name == nullptr) {
+    CopyRange(in, offset, end, out);
+    return;
+  }
+  gds::RecordReader reader(in.data(), in.size());
+  reader.Seek(offset);
+  gds::Record rec;
+  while (reader.offset() < end && reader.Next(rec) == gds::RecordReader::Status::kRecord) {
+    if (rec.type == gds::kStrName) {
+      out.records().String(gds::kStrName, *name);
+      CopyRange(in, reader.offset(), end, out);
+      return;
+    }
+    CopyRange(in, rec.offset, reader.offset(), out);
+  }
+}
+
+namespace {
+
+enum class Parts { kWhole, kElements };
+
+CopyResult Copy(const InputLayout& in, std::uint64_t offset, const std::string* name, const ElementEdit& edit,
+                OutputStream* out, Parts parts, const std::function<void()>& before_end) {
+  CopyResult result;
+  gds::Diagnostics ignored;  // the index pass has reported what is wrong in the file
+  gds::StreamReader reader(in.data(), in.size(), ignored);
+  reader.Seek(offset);
+  if (!reader.NextStructure()) return result;
+  if (out != nullptr && parts == Parts::kWhole) {
+    if (name == nullptr) {
+      CopyRange(in, offset, reader.offset(), *out);
+    } else {
+      gds::StructureHeader header = reader.structure();
+      header.name = *name;
+      gds::WriteStructureBegin(out->records(), header);
+    }
+  }
+  std::uint64_t run = reader.offset();
+  gds::Element e;
+  std::uint64_t seen = 0;
+  while (reader.NextElement(e)) {
+    if ((++seen & 0xFFF) == 0) CheckStop();
+    const std::uint64_t begin = e.offset, end = reader.offset();
+    const Outcome outcome = edit(e);
+    if (outcome != Outcome::kDropped) ++result.elements;
+    if (out == nullptr) continue;
+    // An element that lacked its ENDEL is written anew, so that the output has one.
+    if (outcome == Outcome::kKept && EndsWith(in, end, gds::kEndEl)) continue;
+    CopyRange(in, run, begin, *out);
+    if (outcome != Outcome::kDropped) gds::WriteElement(out->records(), e);
+    run = end;
+  }
+  if (out != nullptr) {
+    std::uint64_t tail = reader.offset();
+    if (tail >= run + 4 && EndsWith(in, tail, gds::kEndStr)) tail -= 4;
+    CopyRange(in, run, tail, *out);
+    if (parts == Parts::kWhole) {
+      if (before_end) before_end();
+      out->records().Empty(gds::kEndStr);
+    }
+    out->Check();
+  }
+  return result;
+}
+
+}  // namespace
+
+CopyResult CopyStructure(const InputLayout& in, std::uint64_t offset, const std::string* name,
+                         const ElementEdit& edit, OutputStream* out, const std::function<void()>& before_end) {
+  return Copy(in, offset, name, edit, out, Parts::kWhole, before_end);
+}
+
+CopyResult CopyElements(const InputLayout& in, std::uint64_t offset, const ElementEdit& edit, OutputStream& out) {
+  return Copy(in, offset, nullptr, edit, &out, Parts::kElements, {});
+}
+
+}  // namespace korvex::engine

@@ -1,0 +1,298 @@
+#include "korvexe/translation.h"
+
+#include <unordered_set>
+
+#include "gds/name_codec.h"
+#include "gds/stream_writer.h"
+#include "korvexe/element_filter.h"
+#include "korvexe/explode.h"
+#include "korvexe/run_control.h"
+#include "korvexe/structure_copier.h"
+#include "korvexe/structure_names.h"
+
+namespace korvex::engine {
+namespace {
+
+bool IsReference(const gds::Element& e) {
+  return e.kind == gds::ElementKind::kSRef || e.kind == gds::ElementKind::kARef;
+}
+
+std::vector<std::string> DefinedNames(const InputLayout& in, std::vector<std::uint32_t>& index) {
+  std::vector<std::string> names;
+  for (std::uint32_t s : in.summary.listed) {
+    names.push_back(in.names[s]);
+    index.push_back(s);
+  }
+  return names;
+}
+
+class Translation {
+ public:
+  Translation(const EngineOptions& o, InputLayout& in, OutputStream& out, EngineLog& log)
+      : o_(o), in_(in), out_(out), log_(log), filter_(o, in.dbu_per_user_unit(), log) {}
+
+  WriteTotals Run();
+
+ private:
+  void ChooseStructures();
+  void ChooseNames();
+  void ApplyRenameMap(std::vector<std::string>& names);
+  void Prune();
+  Outcome Edit(gds::Element& e, FilterCounts& counts, bool quiet);
+  void WriteStructure(std::uint32_t s);
+  const std::string* NewName(std::uint32_t s) const {
+    return out_names_[s] != in_.names[s] ? &out_names_[s] : nullptr;
+  }
+  bool Undefined(std::uint32_t s) const { return !in_.summary.structures[s].defined; }
+
+  const EngineOptions& o_;
+  InputLayout& in_;
+  OutputStream& out_;
+  EngineLog& log_;
+  ElementFilter filter_;
+  FilterCounts counts_;
+  std::optional<std::uint32_t> top_;
+  std::vector<bool> in_tree_;
+  std::vector<bool> removed_;
+  std::vector<bool> needs_elements_;  // a child renamed or removed: its references change
+  std::vector<std::string> out_names_;
+  std::uint64_t dropped_references_ = 0;
+  WriteTotals totals_;
+};
+
+WriteTotals Translation::Run() {
+  ChooseStructures();
+  ChooseNames();
+  removed_.assign(in_.names.size(), false);
+  if (o_.prune && !o_.explode) Prune();
+
+  gds::WriteLibraryHeader(out_.records(), ReadHeaderRecords(in_));
+  if (o_.explode) {
+    std::vector<std::uint32_t> roots;
+    if (top_) roots.push_back(*top_);
+    else roots = in_.Independent();
+    for (std::uint32_t r : roots) {
+      const ExplodeResult x = ExplodeStructure(in_, r, out_names_[r], filter_, o_.prune, counts_, log_, out_);
+      log_.Line("Explode: " + Shown(out_names_[r]) + " flattened, " + std::to_string(x.placements - 1) +
+                " structure instances placed, " + std::to_string(x.elements) + " elements");
+      if (!x.written) log_.Line("Prune: " + Shown(out_names_[r]) + " removed, nothing left in it");
+      totals_.structures += x.written ? 1 : 0;
+      totals_.elements += x.elements;
+    }
+  } else {
+    for (std::uint32_t s : in_.summary.listed) {
+      if (!in_tree_[s] || removed_[s]) continue;
+      WriteStructure(s);
+      CheckStop();
+    }
+  }
+  gds::WriteLibraryEnd(out_.records());
+  out_.Check();
+  LogFilterCounts(counts_, log_);
+  if (dropped_references_ > 0)
+    log_.Line("  references to removed structures dropped: " + std::to_string(dropped_references_));
+  return totals_;
+}
+
+void Translation::ChooseStructures() {
+  top_ = ResolveTop(o_.top, in_);
+  in_tree_ = TreeOf(in_, top_);
+  std::uint64_t outside = 0;
+  for (std::uint32_t s : in_.summary.listed)
+    if (!in_tree_[s]) ++outside;
+  if (top_) {
+    log_.Line("Top structure: " + Shown(in_.names[*top_]));
+    log_.Line("Structures outside its tree left out: " + std::to_string(outside));
+    std::string others;
+    for (std::uint32_t s : in_.Independent())
+      if (s != *top_) others += " " + Shown(in_.names[s]);
+    if (!others.empty()) log_.Line("Other independent structures:" + others);
+  } else {
+    log_.Line("Top structure: none given, every structure kept");
+  }
+  for (std::uint32_t u : in_.hierarchy.undefined)
+    log_.Warning("reference to undefined structure " + Shown(in_.names[u]) + " in the input", "undefined");
+  for (const auto& cycle : in_.hierarchy.cycles)
+    log_.Warning("reference cycle through " + Shown(in_.names[cycle.front()]) + " in the input", "cycle");
+}
+
+void Translation::ApplyRenameMap(std::vector<std::string>& names) {
+  const std::vector<RenameLine> lines = ReadRenameMap(*o_.rename_path, log_);
+  std::vector<std::uint32_t> index;
+  const std::vector<std::string> defined = DefinedNames(in_, index);
+  std::uint64_t renamed = 0;
+  for (const RenameLine& line : lines) {
+    const gds::NameResolution r = gds::ResolveStructureName(line.old_name, defined);
+    if (!r.found) {
+      log_.Warning("rename map line " + std::to_string(line.line) + ": " + r.error);
+      continue;
+    }
+    const std::uint32_t s = index[r.index];
+    if (!in_tree_[s]) continue;
+    names[s] = line.new_name;
+    ++renamed;
+    log_.Line("Rename: " + Shown(in_.names[s]) + " -> " + Shown(line.new_name));
+  }
+  log_.Line("Structures renamed by the map: " + std::to_string(renamed));
+}
+
+void Translation::ChooseNames() {
+  out_names_ = in_.names;
+  if (o_.rename_path) ApplyRenameMap(out_names_);
+  // The names in the output: the tree's structures and the undefined names they reference.
+  std::vector<std::uint32_t> used;
+  for (std::uint32_t s = 0; s < in_.names.size(); ++s)
+    if ((in_tree_[s] && !Undefined(s)) || (Undefined(s) && in_.hierarchy.referenced[s])) used.push_back(s);
+  if (o_.explode) used = top_ ? std::vector<std::uint32_t>{*top_} : in_.Independent();
+  std::unordered_set<std::string> taken;
+  for (std::uint32_t s : used) {
+    if (!taken.insert(out_names_[s]).second)
+      throw EngineError("two structures would be named " + Shown(out_names_[s]) + " (check the rename map)");
+  }
+  if (o_.names != NameCase::kKeep) {
+    taken.clear();
+    std::uint64_t changed = 0;
+    for (std::uint32_t s : used) {
+      const std::string fixed = UniqueName(FixName(out_names_[s], o_.names), taken, kFixedNameLength);
+      if (fixed == out_names_[s]) continue;
+      log_.Line("Name: " + Shown(out_names_[s]) + " -> " + Shown(fixed));
+      out_names_[s] = fixed;
+      ++changed;
+    }
+    log_.Line("Structure names changed: " + std::to_string(changed));
+  }
+}
+
+// A structure is empty when no element of its own survives the filters and every structure
+// it references is empty; empty ones go, with every reference to them.
+void Translation::Prune() {
+  const auto& st = in_.summary.structures;
+  std::vector<bool> nonempty(st.size(), false);
+  for (std::uint32_t s : in_.summary.listed) {
+    if (!in_tree_[s]) continue;
+    if (filter_.touches_elements()) {
+      FilterCounts scratch;
+      const ElementEdit count = [&](gds::Element& e) {
+        return IsReference(e) ? Outcome::kDropped : Edit(e, scratch, true);
+      };
+      nonempty[s] = CopyStructure(in_, st[s].offset, nullptr, count, nullptr).elements > 0;
+    } else {
+      const auto& c = st[s].counts;
+      nonempty[s] = c[0] + c[1] + c[4] + c[5] + c[6] > 0;
+    }
+  }
+  // Undefined names are kept: what they hold is not known here.
+  for (std::uint32_t s = 0; s < st.size(); ++s)
+    if (!st[s].defined) nonempty[s] = true;
+  // Non-emptiness climbs from children to parents.
+  std::vector<std::vector<std::uint32_t>> parents(st.size());
+  for (std::uint32_t s : in_.summary.listed) {
+    if (!in_tree_[s]) continue;
+    for (std::size_t i = 0; i < st[s].reference_count; ++i)
+      parents[in_.summary.references[st[s].first_reference + i].child].push_back(s);
+  }
+  std::vector<std::uint32_t> work;
+  for (std::uint32_t s = 0; s < st.size(); ++s)
+    if (nonempty[s]) work.push_back(s);
+  while (!work.empty()) {
+    const std::uint32_t c = work.back();
+    work.pop_back();
+    for (std::uint32_t p : parents[c]) {
+      if (!nonempty[p]) {
+        nonempty[p] = true;
+        work.push_back(p);
+      }
+    }
+  }
+  std::uint64_t count = 0;
+  for (std::uint32_t s : in_.summary.listed) {
+    if (!in_tree_[s] || nonempty[s]) continue;
+    removed_[s] = true;
+    ++count;
+    log_.Line("Prune: " + Shown(in_.names[s]) + " removed");
+  }
+  log_.Line("Empty structures removed: " + std::to_string(count));
+}
+
+Outcome Translation::Edit(gds::Element& e, FilterCounts& counts, bool quiet) {
+  if (IsReference(e)) {
+    const std::optional<std::uint32_t> child = in_.Find(e.sname);
+    if (!child) return Outcome::kKept;
+    if (removed_[*child]) {
+      if (!quiet) ++dropped_references_;
+      return Outcome::kDropped;
+    }
+    if (out_names_[*child] == e.sname) return Outcome::kKept;
+    e.sname = out_names_[*child];
+    return Outcome::kChanged;
+  }
+  std::string note;
+  Outcome outcome = filter_.Shape(e, counts, note);
+  if (!quiet && !note.empty()) log_.Warning(note, "shape change");
+  if (outcome == Outcome::kDropped) return outcome;
+  note.clear();
+  if (!filter_.PolygonPasses(e, counts, note)) outcome = Outcome::kDropped;
+  if (!quiet && !note.empty()) log_.Line("Polygon " + note);
+  return outcome;
+}
+
+void Translation::WriteStructure(std::uint32_t s) {
+  const gds::StructureSummary& st = in_.summary.structures[s];
+  bool children_change = false;
+  for (std::size_t i = 0; i < st.reference_count && !children_change; ++i) {
+    const std::uint32_t c = in_.summary.references[st.first_reference + i].child;
+    children_change = removed_[c] || out_names_[c] != in_.names[c];
+  }
+  ReleaseBehind(in_, st.offset);
+  if (!filter_.touches_elements() && !children_change) {
+    if (const std::optional<std::uint64_t> end = StructureEnd(in_, st.offset)) {
+      CopyStructureVerbatim(in_, st.offset, *end, NewName(s), out_);
+      ++totals_.structures;
+      for (std::uint64_t c : st.counts) totals_.elements += c;
+      return;
+    }
+  }
+  const ElementEdit edit = [this](gds::Element& e) { return Edit(e, counts_, false); };
+  totals_.elements += CopyStructure(in_, st.offset, NewName(s), edit, &out_).elements;
+  ++totals_.structures;
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> ResolveTop(const std::string& top, const InputLayout& in) {
+  if (top.empty()) return std::nullopt;
+  std::vector<std::uint32_t> index;
+  const std::vector<std::string> defined = DefinedNames(in, index);
+  const gds::NameResolution r = gds::ResolveStructureName(gds::DecodeName(top), defined);
+  if (!r.found) throw EngineError("top structure: " + r.error);
+  return index[r.index];
+}
+
+std::vector<bool> TreeOf(const InputLayout& in, std::optional<std::uint32_t> top) {
+  const auto& st = in.summary.structures;
+  std::vector<bool> tree(st.size(), false);
+  if (!top) {
+    for (std::uint32_t s : in.summary.listed) tree[s] = true;
+    return tree;
+  }
+  std::vector<std::uint32_t> work{*top};
+  tree[*top] = true;
+  while (!work.empty()) {
+    const std::uint32_t s = work.back();
+    work.pop_back();
+    for (std::size_t i = 0; i < st[s].reference_count; ++i) {
+      const std::uint32_t c = in.summary.references[st[s].first_reference + i].child;
+      if (!tree[c] && st[c].defined) {
+        tree[c] = true;
+        work.push_back(c);
+      }
+    }
+  }
+  return tree;
+}
+
+WriteTotals RunTranslation(const EngineOptions& options, InputLayout& in, OutputStream& out, EngineLog& log) {
+  return Translation(options, in, out, log).Run();
+}
+
+}  // namespace korvex::engine
