@@ -43,6 +43,11 @@ TranslationOutcome RunTranslation(JobSettings& settings, const std::string& topS
   }
   if (settings.DebugMode != 0) host.ShowMessage("", arguments.text, MessageIcon::kInformation);
 
+  // Taken now: the window handles commands while the engine runs.
+  const std::string logPath = SideFilePath(settings.WorkingDirectory, settings.InputFile, ".log");
+  const std::string copyPath = SideFilePath(settings.WorkingDirectory, settings.InputFile, ".lg2");
+  const std::string outputFile = settings.OutputFile;
+
   const auto start = std::chrono::steady_clock::now();
   LaunchRequest request;
   request.program = JoinPath(settings.ProgramDirectory, kEngineProgramName);
@@ -65,7 +70,6 @@ TranslationOutcome RunTranslation(JobSettings& settings, const std::string& topS
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count() / 1000);
   const std::tm endTime = LocalTimeNow();
   host.FocusMainWindow();
-  const std::string logPath = SideFilePath(settings.WorkingDirectory, settings.InputFile, ".log");
   const bool logExists = FileExists(logPath);
 
   TranslationOutcome outcome = TranslationOutcome::kFinished;
@@ -91,8 +95,8 @@ TranslationOutcome RunTranslation(JobSettings& settings, const std::string& topS
   }
 
   if (logExists) {
-    const std::string header = kRunLogBanner + FormatRunRecord(settings.OutputFile, endTime, elapsedSeconds);
-    const int error = WriteRunLog(logPath, SideFilePath(settings.WorkingDirectory, settings.InputFile, ".lg2"), header);
+    const std::string header = kRunLogBanner + FormatRunRecord(outputFile, endTime, elapsedSeconds);
+    const int error = WriteRunLog(logPath, copyPath, header);
     if (error != 0) {
       host.ShowMessage("", RunLogErrorMessage(error), MessageIcon::kWarning);
     } else if (host.ShowFileInView(logPath)) {

@@ -25,15 +25,6 @@ TEST(RunRecordTest, TimePaddedDateNotPadded) {
             "Elapsed Time:\t73 second(s)\r\n\r\n");
 }
 
-TEST(RunRecordTest, BannerIsFourCrLfLinesEndingEmpty) {
-  const std::string banner = kRunLogBanner;
-  EXPECT_EQ(banner.rfind("Korvex Version 1.41 (May 8, 2000)\r\n", 0), 0u);
-  EXPECT_EQ(banner.size() - banner.rfind("\r\n\r\n"), 4u);
-  std::size_t lines = 0;
-  for (std::size_t at = banner.find("\r\n"); at != std::string::npos; at = banner.find("\r\n", at + 2)) ++lines;
-  EXPECT_EQ(lines, 4u);
-}
-
 TEST(RunRecordTest, MessagesNameTheCause) {
   EXPECT_EQ(RunLogErrorMessage(ENOENT), "File not found when generating log file.\nExit the program and try again.");
   EXPECT_EQ(RunLogErrorMessage(EACCES), "Access denied when generating log file.\nExit the program and try again.");
@@ -53,10 +44,6 @@ TEST_F(RunLogTest, EngineLogFollowsHeaderByteForByte) {
   ASSERT_EQ(WriteRunLog(log, copy, "HEADER\r\n"), 0);
   EXPECT_EQ(ReadFile(log), "HEADER\r\n" + engineLog);
   EXPECT_FALSE(std::filesystem::exists(copy));
-}
-
-TEST_F(RunLogTest, MissingEngineLogIsNotFound) {
-  EXPECT_EQ(WriteRunLog(workDir_ + "/chip.log", workDir_ + "/chip.lg2", "H"), ENOENT);
 }
 
 TEST_F(RunLogTest, FailureLeavesTheEngineLogInPlace) {

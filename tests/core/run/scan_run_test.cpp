@@ -161,14 +161,6 @@ TEST_F(ScanRunTest, InputWithDoubleQuoteIsRefusedBeforeStart) {
   EXPECT_EQ(host_.LastStatus(), "Failed Scanning GDS File");
 }
 
-TEST_F(ScanRunTest, OddInputNameReachesScannerUnchanged) {
-  settings_.WorkingDirectory = workDir_;
-  const std::string input = dataDir_ + "/it's $x; \\y.gds";
-  ASSERT_TRUE(Scan(input));
-  EXPECT_EQ(ReadRecord().args.at(1), input);
-  EXPECT_EQ(scan_.ReportFile, workDir_ + "/it's $x; \\y.ssn");
-}
-
 TEST_F(ScanRunTest, ReportThatCannotBeOpenedEndsTheRun) {
   ScanFirstFile();
   ::unsetenv("KORVEX_FAKE_WRITE_TEXT");  // the scanner writes no report

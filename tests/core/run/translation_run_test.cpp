@@ -90,18 +90,15 @@ TEST_F(TranslationRunTest, OutputQuestionStartsAtProposal) {
   host_.fileAnswer = root_ + "/out/result.str";
   EngineWritesLog("x\n");
   Run();
+  EXPECT_EQ(ReadRecord().args.at(2), root_ + "/out/result.str");
   host_.fileAnswer.reset();
   settings_.InputFile = root_ + "/in put/wafer.gds";
   Run();
   EXPECT_EQ(host_.questions.back().initialPath, root_ + "/out/wafer_out.str");
-}
 
-TEST_F(TranslationRunTest, ChosenNameWithoutExtensionGetsGds) {
-  host_.fileAnswer = root_ + "/out/result";
-  EngineWritesLog("x\n");
+  host_.fileAnswer = root_ + "/out/typed";  // no extension: ".gds" is added
   Run();
-  EXPECT_EQ(settings_.OutputFile, root_ + "/out/result.gds");
-  EXPECT_EQ(ReadRecord().args.at(2), root_ + "/out/result.gds");
+  EXPECT_EQ(ReadRecord().args.at(2), root_ + "/out/typed.gds");
 }
 
 TEST_F(TranslationRunTest, WarningsAreCountedInAMessage) {
