@@ -46,7 +46,7 @@ void RoundTrip(const std::uint8_t* data, std::size_t size) {
   Read(data, size, lib);
   MemorySink sink;
   {
-    RecordWriter w(sink);
+    RecordWriter w(sink, 0);
     WriteLibraryHeader(w, lib.header);
     for (const Structure& s : lib.structures) {
       WriteStructureBegin(w, s.header);

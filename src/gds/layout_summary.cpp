@@ -1,6 +1,7 @@
 #include "gds/layout_summary.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <string_view>
 
@@ -146,9 +147,9 @@ void Summarizer::FinishElement() {
   ++s.counts[kind];
   const bool shape = kind != 2 && kind != 3;
   if (shape) {
-    if (el_.layer >= 0) out_.layers[el_.layer] = true;
+    if (el_.layer >= 0) out_.layers.Insert(static_cast<std::uint16_t>(el_.layer));
     else Warn(el_.offset, kStartRecords[kind], "element without LAYER");
-    if (el_.datatype >= 0) out_.datatypes[el_.datatype] = true;
+    if (el_.datatype >= 0) out_.datatypes.Insert(static_cast<std::uint16_t>(el_.datatype));
   }
   if (el_.xy == nullptr) {
     Warn(el_.offset, kStartRecords[kind], "element without XY");
@@ -451,6 +452,16 @@ bool Summarizer::Run() {
 }
 
 }  // namespace
+
+std::vector<std::uint16_t> NumberSet::Values() const {
+  std::vector<std::uint16_t> out;
+  for (std::size_t w = 0; w < bits_.size(); ++w) {
+    for (std::uint64_t bits = bits_[w]; bits != 0; bits &= bits - 1) {
+      out.push_back(static_cast<std::uint16_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(bits))));
+    }
+  }
+  return out;
+}
 
 bool Summarize(const std::uint8_t* data, std::size_t size, Diagnostics& diagnostics, LayoutSummary& out,
                const SummaryOptions& options) {

@@ -21,6 +21,18 @@ namespace korvex::gds {
 // The structure a widely used editor writes for its own metadata; not part of the design.
 inline constexpr std::string_view kContextInfoName = "$$$CONTEXT_INFO$$$";
 
+// A set of 16-bit numbers (layers, datatypes) as a bit table.
+class NumberSet {
+ public:
+  void Insert(std::uint16_t v) { bits_[v >> 6] |= std::uint64_t{1} << (v & 63); }
+  bool Contains(std::uint16_t v) const { return (bits_[v >> 6] >> (v & 63)) & 1; }
+  // The members in ascending order.
+  std::vector<std::uint16_t> Values() const;
+
+ private:
+  std::array<std::uint64_t, 1024> bits_{};
+};
+
 struct Reference {
   std::uint32_t child = 0;  // index into LayoutSummary::structures
   bool array = false;
@@ -57,8 +69,8 @@ struct LayoutSummary {
   // Indices of the defined structures in file order.
   std::vector<std::uint32_t> listed;
   std::vector<Reference> references;  // grouped by structure
-  std::vector<bool> layers = std::vector<bool>(65536);
-  std::vector<bool> datatypes = std::vector<bool>(65536);
+  NumberSet layers;     // of boundaries, paths, texts, nodes and boxes
+  NumberSet datatypes;  // DATATYPE, TEXTTYPE, NODETYPE and BOXTYPE together
   bool saw_endlib = false;
   bool skipped_context_info = false;
   std::uint64_t records = 0;

@@ -100,8 +100,8 @@ TEST(Summary, ScansTheMinimalLibrary) {
   EXPECT_EQ(r.summary.listed.size(), 1u);
   EXPECT_EQ(r.Named("TOP").counts[0], 1u);
   EXPECT_EQ(r.Extents("TOP"), B(0, 0, 1000, 1000));
-  EXPECT_TRUE(r.summary.layers[1]);
-  EXPECT_TRUE(r.summary.datatypes[0]);
+  EXPECT_TRUE(r.summary.layers.Contains(1));
+  EXPECT_TRUE(r.summary.datatypes.Contains(0));
   EXPECT_EQ(r.diagnostics.warning_count(), 0u);
 }
 
@@ -146,8 +146,8 @@ TEST(Summary, PlacesReferencesAndPathsAsTheFormatReferenceExpects) {
   EXPECT_EQ(r.Extents("TOP"), B(-50, -5050, 1100, 2200));
   const auto& top = r.Named("TOP");
   EXPECT_EQ(top.counts, (std::array<std::uint64_t, 7>{0, 5, 1, 1, 0, 0, 0}));
-  for (int layer = 1; layer <= 6; ++layer) EXPECT_TRUE(r.summary.layers[layer]) << layer;
-  EXPECT_FALSE(r.summary.layers[7]);
+  for (int layer = 1; layer <= 6; ++layer) EXPECT_TRUE(r.summary.layers.Contains(layer)) << layer;
+  EXPECT_FALSE(r.summary.layers.Contains(7));
 }
 
 TEST(Summary, CutsACycleAndListsAnUndefinedName) {
@@ -189,7 +189,7 @@ TEST(Summary, SkipsTheEditorsContextStructure) {
   ASSERT_TRUE(r.ok);
   EXPECT_TRUE(r.summary.skipped_context_info);
   EXPECT_EQ(r.summary.listed.size(), 1u);
-  EXPECT_FALSE(r.summary.layers[0]);
+  EXPECT_FALSE(r.summary.layers.Contains(0));
   EXPECT_FALSE(r.hierarchy.referenced[r.summary.listed[0]]);
 }
 
@@ -200,7 +200,7 @@ TEST(Summary, KeepsTheFirstOfTwoStructuresWithOneName) {
   const Result r = Scan(lib.Bytes());
   EXPECT_EQ(r.summary.listed.size(), 1u);
   EXPECT_EQ(r.Extents("A"), B(0, 0, 10, 10));
-  EXPECT_FALSE(r.summary.layers[2]);
+  EXPECT_FALSE(r.summary.layers.Contains(2));
   EXPECT_EQ(r.diagnostics.warning_count(), 1u);
 }
 

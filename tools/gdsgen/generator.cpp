@@ -223,7 +223,12 @@ void Generator::WriteCell(std::uint32_t index, std::uint64_t budget) {
     cell.width = std::max(cell.width, 2000);
     cell.height = std::max(y + row_height, 2000);
   }
-  // Labels first, then shapes until the budget is spent.
+  // An outline of the cell, a label, then shapes until the budget is spent.
+  e_.Clear();
+  e_.layer = 126;
+  e_.datatype = 0;
+  e_.xy = {{0, 0}, {0, cell.height}, {cell.width, cell.height}, {cell.width, 0}, {0, 0}};
+  Emit();
   e_.Clear();
   e_.kind = ElementKind::kText;
   e_.layer = 63;

@@ -28,13 +28,11 @@ std::string EncodeText(std::string_view text) {
   return out;
 }
 
-std::string NumberList(const std::vector<bool>& set, std::vector<std::string>& lines) {
+std::string NumberList(const gds::NumberSet& set, std::vector<std::string>& lines) {
   std::string line;
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < set.size(); ++i) {
-    if (!set[i]) continue;
-    ++count;
-    const std::string n = std::to_string(i);
+  const std::vector<std::uint16_t> values = set.Values();
+  for (std::uint16_t v : values) {
+    const std::string n = std::to_string(v);
     if (!line.empty() && line.size() + 1 + n.size() > 70) {
       lines.push_back(line);
       line.clear();
@@ -43,7 +41,7 @@ std::string NumberList(const std::vector<bool>& set, std::vector<std::string>& l
     line += n;
   }
   if (!line.empty()) lines.push_back(line);
-  return std::to_string(count);
+  return std::to_string(values.size());
 }
 
 std::int64_t ClampToInt32(double v) {

@@ -33,7 +33,7 @@ struct ReportOptions {
 // Writes text through a buffer to a FILE; remembers a failed write.
 class ReportSink {
  public:
-  explicit ReportSink(std::FILE* file) : file_(file) { buffer_.reserve(kChunk + 4096); }
+  explicit ReportSink(std::FILE* file) : file_(file) {}
   ~ReportSink() { Flush(); }
   void Add(std::string_view text) {
     buffer_.append(text);
