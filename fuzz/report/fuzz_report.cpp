@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 
@@ -43,10 +44,13 @@ void CheckRecord(const ScanResult& scan) {
   Require(scan.DatatypeCount >= 0 && scan.DatatypeCount <= kMaxDatatypes);
   Require(scan.TopStructure.size() <= kStructureNameLength);
   Require(scan.UserUnits.size() <= kUserUnitsLength);
+  // Marks are 0 or 1, and none lies beyond the structures.
+  const std::uint8_t* marks = scan.TreeMarks.data();
+  Require(std::memchr(marks + scan.StructureCount, 1, kMaxStructures - scan.StructureCount) == nullptr);
   std::int32_t marked = 0;
-  for (std::int32_t i = 0; i < kMaxStructures; ++i) {
-    Require(scan.TreeMarks[i] == 0 || (scan.TreeMarks[i] == 1 && i < scan.StructureCount));
-    marked += scan.TreeMarks[i];
+  for (std::int32_t i = 0; i < scan.StructureCount; ++i) {
+    Require(marks[i] <= 1);
+    marked += marks[i];
   }
   Require(marked == scan.TreeCount);
   for (std::int32_t i = 0; i < scan.StructureCount; ++i) {

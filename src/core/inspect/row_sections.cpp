@@ -1,4 +1,5 @@
-#include <algorithm>
+#include <cstring>
+#include <type_traits>
 
 #include "core/inspect/report_fields.h"
 #include "core/inspect/scan_report.h"
@@ -6,6 +7,9 @@
 
 namespace korvex {
 namespace {
+
+// The tables are cleared with memset, which is what zero means for them.
+static_assert(std::is_trivially_copyable_v<ElementCount> && std::is_trivially_copyable_v<Extent>);
 
 // Moves to the line after the first one that begins with `marker`; false when none does.
 bool FindSectionStart(CTextFile& report, std::string_view marker) {
@@ -40,7 +44,7 @@ std::optional<std::string_view> LabelledValue(CTextFile& report, std::string_vie
 }  // namespace
 
 void ReadElementCounts(ScanResult& scan, CTextFile& report) {
-  std::fill(scan.ElementCounts.begin(), scan.ElementCounts.end(), ElementCount{});
+  std::memset(static_cast<void*>(scan.ElementCounts.data()), 0, scan.ElementCounts.size() * sizeof(ElementCount));
   if (!FindSectionStart(report, kElementCountsMarker)) return;
   if (!report.ReadLine()) return;  // column heading
   ReadRows(report, 5, [&](std::int32_t row, const std::vector<std::string>& v) {
@@ -50,7 +54,7 @@ void ReadElementCounts(ScanResult& scan, CTextFile& report) {
 }
 
 void ReadExtents(ScanResult& scan, CTextFile& report) {
-  std::fill(scan.Extents.begin(), scan.Extents.end(), Extent{});
+  std::memset(static_cast<void*>(scan.Extents.data()), 0, scan.Extents.size() * sizeof(Extent));
   if (!FindSectionStart(report, kExtentsMarker)) return;
   const auto resolution = LabelledValue(report, "Resolution");
   if (!resolution) return;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace korvex {
 namespace {
@@ -40,7 +41,7 @@ void ResetScanResult(ScanResult& scan) {
 
 void ClearStructureList(ScanResult& scan) {
   scan.StructureCount = 0;
-  std::fill(scan.NameSlots.begin(), scan.NameSlots.end(), 0);
+  std::memset(scan.NameSlots.data(), 0, scan.NameSlots.size() * sizeof scan.NameSlots[0]);
   ClearTreeMarks(scan);
 }
 
@@ -96,7 +97,7 @@ void MarkStructure(ScanResult& scan, std::string_view name) {
 }
 
 void ClearTreeMarks(ScanResult& scan) {
-  std::fill(scan.TreeMarks.begin(), scan.TreeMarks.end(), 0);
+  std::memset(scan.TreeMarks.data(), 0, scan.TreeMarks.size());
   scan.TreeCount = 0;
 }
 
