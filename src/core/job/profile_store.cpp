@@ -1,11 +1,5 @@
 #include "core/job/profile_store.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -21,17 +15,6 @@ std::string ReadWholeFile(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
@@ -61,19 +44,7 @@ bool ProfileStore::Close() {
   if (!m_dirty) return true;
   std::error_code ec;
   std::filesystem::create_directories(m_directory, ec);
-  std::string temp = m_path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
-  const bool written = WriteAll(fd, m_document.Serialize()) && ::fsync(fd) == 0;
-  ::close(fd);
-  const int renamed = written ? (m_rename ? m_rename(temp.c_str(), m_path.c_str())
-                                          : std::rename(temp.c_str(), m_path.c_str()))
-                              : -1;
-  if (renamed != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  ::chmod(m_path.c_str(), 0600);
+  if (!ReplaceFile(m_path, m_document.Serialize(), m_rename)) return false;
   m_dirty = false;
   return true;
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/job/ini_document.h"
+#include "core/support/replace_file.h"
 
 namespace korvex {
 
@@ -14,8 +15,6 @@ namespace korvex {
 // writes are collected and put in place whole at Close, so a crash never leaves half a file.
 class ProfileStore {
  public:
-  using RenameFunction = std::function<int(const char* from, const char* to)>;
-
   // Folder of the store files: $XDG_CONFIG_HOME/Helvorn, or ~/.config/Helvorn.
   static std::string ConfigDirectory();
 

@@ -1,6 +1,6 @@
 #include "core/options/merge_list.h"
 
-#include "core/options/replace_file.h"
+#include "core/support/replace_file.h"
 #include "core/support/paths.h"
 #include "core/support/splitters.h"
 #include "core/support/text_file.h"

@@ -2,7 +2,7 @@
 
 #include <unordered_map>
 
-#include "core/options/replace_file.h"
+#include "core/support/replace_file.h"
 #include "core/support/paths.h"
 #include "core/support/text_file.h"
 

@@ -3,7 +3,7 @@
 
 #include <csignal>
 
-#include "core/options/replace_file.h"
+#include "core/support/replace_file.h"
 #include "temp_folder.h"
 
 namespace korvex {

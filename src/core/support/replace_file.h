@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -8,7 +9,9 @@ namespace korvex {
 // Gives the file at path exactly these bytes. They are written to a new file in the same
 // folder, which is then renamed over the old one: a write that fails half-way (full disk,
 // missing folder) leaves the old file as it was. False when anything failed.
-bool ReplaceFile(const std::string& path, std::string_view bytes);
+// `rename` stands in for std::rename where a test needs the last step to fail.
+using RenameFunction = std::function<int(const char* from, const char* to)>;
+bool ReplaceFile(const std::string& path, std::string_view bytes, const RenameFunction& rename = {});
 
 // Deletes the file; a file that is not there counts as deleted.
 bool RemoveFileIfPresent(const std::string& path);

@@ -1,4 +1,4 @@
-#include "core/options/replace_file.h"
+#include "core/support/replace_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -32,7 +32,7 @@ int CreateSibling(const std::string& path, std::string& sibling) {
 
 }  // namespace
 
-bool ReplaceFile(const std::string& path, std::string_view bytes) {
+bool ReplaceFile(const std::string& path, std::string_view bytes, const RenameFunction& rename) {
   std::string sibling;
   const int fd = CreateSibling(path, sibling);
   if (fd < 0) return false;
@@ -40,7 +40,7 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
   if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
   bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
   ok = ::close(fd) == 0 && ok;
-  if (ok) ok = std::rename(sibling.c_str(), path.c_str()) == 0;
+  if (ok) ok = (rename ? rename(sibling.c_str(), path.c_str()) : std::rename(sibling.c_str(), path.c_str())) == 0;
   if (!ok) ::unlink(sibling.c_str());
   return ok;
 }
