@@ -54,10 +54,17 @@ Box PathBox(const Point* pts, std::size_t n, std::int32_t width, int pathtype, s
   for (std::size_t i = 0; i + 1 < n; ++i) {
     const double ax = pts[i].x, ay = pts[i].y, bx = pts[i + 1].x, by = pts[i + 1].y;
     const double dx = bx - ax, dy = by - ay;
-    const double len = std::hypot(dx, dy);
-    if (len == 0) continue;
+    double ux, uy;
+    if (dx == 0 || dy == 0) {  // Manhattan: no square root needed
+      if (dx == 0 && dy == 0) continue;
+      ux = (dx > 0) - (dx < 0);
+      uy = (dy > 0) - (dy < 0);
+    } else {
+      const double len = std::hypot(dx, dy);
+      ux = dx / len;
+      uy = dy / len;
+    }
     ++segments;
-    const double ux = dx / len, uy = dy / len;
     const double nx = -uy * h, ny = ux * h;
     double sx = ax, sy = ay, ex = bx, ey = by;
     if (i == 0) {

@@ -9,6 +9,7 @@
 #include "gds/record_reader.h"
 #include "gds/stream_reader.h"
 #include "gds/stream_writer.h"
+#include "gds/structure_index.h"
 #include "gdsgen/generator.h"
 #include "test_bytes.h"
 
@@ -248,6 +249,34 @@ TEST(StreamReader, KeepsUnknownRecordsAndStructureProperties) {
   EXPECT_EQ(e.extra.size(), 1u);
   EXPECT_EQ(e.properties, (std::vector<Property>{{7, "seven"}}));
   EXPECT_EQ(Write(lib), sink.bytes);
+}
+
+TEST(StructureIndex, FindsEachStructureForRandomAccess) {
+  const auto bytes = Generated(8, 200000, false);
+  Library lib;
+  Read(bytes, lib);
+  Diagnostics diagnostics;
+  StructureIndex index;
+  index.Build(bytes.data(), bytes.size(), diagnostics);
+  EXPECT_FALSE(diagnostics.failed());
+  ASSERT_EQ(index.entries().size(), lib.structures.size());
+  // Read the structures back to front through the index.
+  StreamReader reader(bytes.data(), bytes.size(), diagnostics);
+  for (std::size_t i = lib.structures.size(); i-- > 0;) {
+    const Structure& expected = lib.structures[i];
+    const auto found = index.Find(expected.header.name);
+    ASSERT_EQ(found, i);
+    EXPECT_EQ(index.entries()[i].offset, expected.header.offset);
+    reader.Seek(index.entries()[i].offset);
+    ASSERT_TRUE(reader.NextStructure());
+    EXPECT_EQ(reader.structure().name, expected.header.name);
+    Element e;
+    std::size_t k = 0;
+    while (reader.NextElement(e)) ASSERT_TRUE(e.SameContent(expected.elements[k++]));
+    EXPECT_EQ(k, expected.elements.size());
+    EXPECT_EQ(reader.offset(), index.entries()[i].end);
+  }
+  EXPECT_FALSE(index.Find("NO_SUCH_STRUCTURE"));
 }
 
 TEST(MappedFile, MapsAFileAndReportsAMissingOne) {
