@@ -3,13 +3,16 @@
 #include <QApplication>
 #include <memory>
 
+#include "core/inspect/scan_result.h"
 #include "core/job/job_settings.h"
 
 namespace korvex {
 
 class CMainFrame;
+class UserPrompts;
 
-// The application object: holds the one set of job settings and starts the main window.
+// The application object: holds the one set of job settings and the one scan result, and
+// starts the main window.
 class CKorvexApp : public QApplication {
   Q_OBJECT
 
@@ -25,6 +28,8 @@ class CKorvexApp : public QApplication {
 
  private:
   JobSettings m_settings;
+  ScanResult m_scan;
+  std::unique_ptr<UserPrompts> m_prompts;
   std::unique_ptr<CMainFrame> m_frame;
   std::string m_argumentText;
 };

@@ -2,30 +2,170 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <map>
+#include <memory>
 
+#include "core/inspect/scan_result.h"
 #include "core/job/job_settings.h"
+#include "core/job/scan_run.h"
+#include "core/job/translation_run.h"
+#include "core/support/launcher.h"
+#include "ui/command_texts.h"
+#include "ui/find_dialog.h"
+#include "ui/panel_rules.h"
+#include "ui/pentra_doc.h"
+#include "ui/recent_files.h"
 
+class QAction;
 class QCloseEvent;
+class QLabel;
+class QMenu;
+class QPrinter;
+class QToolBar;
 
 namespace korvex {
 
-// The program's main window. Settings are loaded while it is created and saved when it closes.
-class CMainFrame : public QMainWindow {
+class CControlPanel;
+class CPentraView;
+class UserPrompts;
+
+// The program's main window: menu, hidden toolbar, status bar, the log view and the control
+// panel. Settings are loaded while it is created and saved when it closes. It is the host
+// of the scan and translation runs.
+class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
   Q_OBJECT
 
  public:
-  CMainFrame(JobSettings& settings, QWidget* parent = nullptr);
+  CMainFrame(JobSettings& settings, ScanResult& scan, UserPrompts& prompts, QWidget* parent = nullptr);
+  ~CMainFrame() override;
 
-  // Takes a file to work on: from the command line, a drop or the file menu.
-  void OpenFile(const QString& path);
-  const QString& RequestedFile() const { return m_requestedFile; }
+  // The open-file operation: a ".log" file is shown, any other file is scanned. True when
+  // a file is now shown in the view.
+  bool OpenFile(const QString& path);
+  // Empties the view: plain title, no log shown.
+  void OnNewDocument();
+  // Shows a file in the log view, or hands it to the editor when it is too long.
+  bool OpenLogFile(const std::string& path);
+
+  bool Translating() const { return m_translating; }
+  QString StatusText() const { return m_statusText; }
+  QAction* Action(Command command) const;
+  QMenu* TranslateMenu() const { return m_translateMenu; }
+  QMenu* PreferencesMenu() const { return m_preferencesMenu; }
+  QToolBar* ToolBar() const { return m_toolBar; }
+  CControlPanel* ControlPanel() const { return m_panel; }
+  const PanelEnabling& PanelState() const { return m_panelEnabling; }
+  CPentraView* View() const { return m_view; }
+  CPentraDoc& Document() { return *m_doc; }
+  CFindDialog* FindDialog() const { return m_findDialog; }
+  const RecentFileList& RecentFiles() const { return m_recent; }
+  QLabel* LockIndicator(int index) const { return m_locks[index]; }
+
+  // RunHost, ScanHost, TranslationHost.
+  void SetStatusText(const std::string& text) override;
+  void ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon) override;
+  std::optional<std::string> ChooseFile(const FileQuestion& question) override;
+  void ShowWaitCursor(bool on) override;
+  void FocusMainWindow() override;
+  void UpdateControlPanel(const std::vector<ButtonState>& states) override;
+  bool ShowFileInView(const std::string& path) override;
+  void SetFrameTitle(bool withInput, const std::string& inputFile) override;
+  void CloseStructureWindows() override;
+  void EmptyLogView() override;
+  void AddToRecentFiles(const std::string& path) override;
+  void PumpMessages() override;
+
+ public slots:
+  void OnSelectGdsFile();
+  void OnSaveLogAs();
+  void OnPrintLog();
+  void OnPrintSetup();
+  void OnControlDialog(bool show);
+  void OnWorkingDirectory();
+  void OnGdsViewerDirectory();
+  void OnFind();
+  void OnFindNext();
+  void OnStructure();
+  void OnConfiguration();
+  void OnLayerMapping();
+  void OnTypeMapping();
+  void OnStructureMapping();
+  void OnPolygonFiltering();
+  void OnTranslate();
+  void OnViewGdsInput();
+  void OnViewGdsOutput();
+  void OnWebPage();
+  void OnHelpIndex();
+  void OnInstallationHelp();
+  void OnUsingHelp();
+  void OnContextHelp();
+  void OnAbout();
+  void OnPanelButton(korvex::PanelButton button);
 
  protected:
+  // The option dialogs and structure windows. Configuration returns whether the sheet was
+  // confirmed.
+  virtual void RunStructureDialog();
+  virtual bool RunConfigurationSheet();
+  virtual void RunLayerMappingDialog();
+  virtual void RunTypeMappingDialog();
+  virtual void RunStructureMappingDialog();
+  virtual void RunPolygonFilteringDialog();
+  virtual void CloseStructureDialogs();
+
   void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+  JobSettings& m_settings;
+  ScanResult& m_scan;
+  UserPrompts& m_prompts;
 
  private:
-  JobSettings& m_settings;
-  QString m_requestedFile;
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBar();
+  void CreateStatusBar();
+  void CreateControlPanel();
+  QAction* AddAction(Command command, const char* slot = nullptr);
+  void RebuildRecentFileMenu();
+  void SaveRecentFiles();
+  void UpdateLogCommands();
+  void UpdateEditCommands();
+  void UpdateLockIndicators();
+  void ApplyMergeModeTexts();
+  void FindAgain(const FindRequest& request);
+  // Asks whether to save an edited log; false when the user cancelled.
+  bool SaveModified();
+  // A command that would start a second run or change the running job waits for its end.
+  bool RefusedWhileTranslating();
+  QPrinter& Printer();
+
+  Launcher m_launcher;
+  CPentraView* m_view = nullptr;
+  std::unique_ptr<CPentraDoc> m_doc;
+  CControlPanel* m_panel = nullptr;
+  CFindDialog* m_findDialog = nullptr;
+  QToolBar* m_toolBar = nullptr;
+  QMenu* m_fileMenu = nullptr;
+  QMenu* m_preferencesMenu = nullptr;
+  QMenu* m_translateMenu = nullptr;
+  QAction* m_recentSeparator = nullptr;
+  std::vector<QAction*> m_recentActions;
+  std::map<Command, QAction*> m_actions;
+  QLabel* m_locks[3] = {};
+  std::unique_ptr<QPrinter> m_printer;
+  PanelEnabling m_panelEnabling;
+  RecentFileList m_recent;
+  FindRequest m_lastFind;
+  QString m_statusText;
+  bool m_translating = false;
+  bool m_panelPlaced = false;
+  int m_waitCursors = 0;
 };
+
+inline constexpr const char* kRefusedWhileTranslating = "Translation running: press Stop or wait for it to end";
 
 }  // namespace korvex

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ui/fake_prompts.h"
 #include "ui/main_frame.h"
 
 namespace korvex {
@@ -19,8 +20,10 @@ TEST(MainFrameSettings, LoadedWhenCreatedAndSavedWhenClosed) {
   std::filesystem::create_directories(StorePath().parent_path());
   std::ofstream(StorePath()) << "[Korvex]\nMergeMode=3\nStatusbar=0\nNewTopStr=CHIP\n";
   JobSettings settings;
+  ScanResult scan;
+  test::FakePrompts prompts;
   {
-    CMainFrame frame(settings);
+    CMainFrame frame(settings, scan, prompts);
     EXPECT_EQ(settings.MergeMode, 3);
     EXPECT_EQ(settings.NewTopStr, "CHIP");
     EXPECT_FALSE(frame.statusBar()->isVisibleTo(&frame));

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/support/text_file.h"
+
+namespace korvex {
+
+// The command that opens a file in the user's editor: xdg-open when it is installed,
+// otherwise $VISUAL, then $EDITOR (each may carry options of its own). Empty when none.
+std::vector<std::string> EditorCommand(const std::string& file, bool xdgOpenInstalled, const std::string& visual,
+                                       const std::string& editor);
+
+// The command for this system's PATH and environment.
+std::vector<std::string> DefaultEditorCommand(const std::string& file);
+
+// True when an executable of that name is found in PATH.
+bool ProgramInPath(const std::string& name, const char* path);
+
+using StartProgram = std::function<bool(const std::vector<std::string>& argv)>;
+
+// 1 when the file is small enough for the log view (the file stays open); 0 when it was
+// handed to the editor through start (the file is then closed). Whether the editor started
+// is not judged.
+int ShowInViewOrEditor(CTextFile& file, const StartProgram& start, const std::vector<std::string>& editorCommand = {});
+
+}  // namespace korvex
