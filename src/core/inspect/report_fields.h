@@ -16,10 +16,6 @@ namespace korvex {
 // None when the row has no such parentheses or holds fewer than `count` words.
 std::optional<std::vector<std::string>> RowValues(std::string_view row, std::size_t count);
 
-// The leading decimal real of a text ("2.5e3x" is 2500), 0 when there is none. Independent
-// of the C locale, which a window framework may have set to one with a decimal comma.
-double LeadingDecimal(std::string_view text);
-
 // Nearest 32-bit integer, halves away from zero; out-of-range values are held at the
 // limits and a value that is not a number is 0.
 std::int32_t RoundToInt32(double value);

@@ -65,7 +65,7 @@ void ReadExtents(ScanResult& scan, CTextFile& report) {
   if (!report.ReadLine()) return;  // column heading
   // Rounded, not truncated: 1.005 x 1000 is 1004.999... in binary and means 1005.
   const double scale = scan.Resolution;
-  const auto databaseUnits = [scale](const std::string& text) { return RoundToInt32(LeadingDecimal(text) * scale); };
+  const auto databaseUnits = [scale](const std::string& text) { return RoundToInt32(LeadingReal(text) * scale); };
   ReadRows(report, 4, [&](std::int32_t row, const std::vector<std::string>& v) {
     scan.Extents[row] = {databaseUnits(v[0]), databaseUnits(v[1]), databaseUnits(v[2]), databaseUnits(v[3])};
   });

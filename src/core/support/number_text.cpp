@@ -1,9 +1,12 @@
 #include "core/support/number_text.h"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cmath>
+#include <limits>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 
 namespace korvex {
 
@@ -24,13 +27,13 @@ std::string FormatReal(double value, double resolution, int width) {
       break;
     }
   }
-  char work[64];
+  char work[400];  // every finite double fits in fixed notation with 16 decimals
   if (decimals == 0) {
     std::snprintf(work, sizeof work, "%ld", static_cast<long>(value + 0.5));
     return sign + work;
   }
-  std::snprintf(work, sizeof work, "%.*f", decimals, value);
-  std::string text(work);
+  const auto printed = std::to_chars(work, work + sizeof work - 1, value, std::chars_format::fixed, decimals);
+  std::string text(work, printed.ec == std::errc() ? printed.ptr : work);
   while (!text.empty() && text.back() == '0') text.pop_back();
   if (!text.empty() && text.back() == '.') text.pop_back();
   if (text == "0") return "0";
@@ -52,6 +55,54 @@ int LeadingInteger(const std::string& text) {
   return static_cast<int>(value);
 }
 
-double LeadingReal(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+double LeadingReal(std::string_view text) {
+  // Only digits, one point and an exponent are read: no "inf", "nan" or hexadecimal forms.
+  const auto digitAt = [&](std::size_t i) { return i < text.size() && text[i] >= '0' && text[i] <= '9'; };
+  std::size_t p = 0;
+  while (p < text.size() && std::isspace(static_cast<unsigned char>(text[p]))) ++p;
+  bool negative = false;
+  if (p < text.size() && (text[p] == '+' || text[p] == '-')) negative = text[p++] == '-';
+  const std::size_t start = p;
+  std::size_t integerDigits = 0;  // without leading zeros
+  std::size_t zerosAfterPoint = 0;
+  bool nonzeroSeen = false;
+  for (; digitAt(p); ++p) {
+    nonzeroSeen = nonzeroSeen || text[p] != '0';
+    if (nonzeroSeen) ++integerDigits;
+  }
+  const bool anyIntegerDigit = p > start;
+  if (p < text.size() && text[p] == '.') {
+    ++p;
+    if (!anyIntegerDigit && !digitAt(p)) return 0;
+    for (; digitAt(p); ++p) {
+      if (!nonzeroSeen && text[p] == '0') ++zerosAfterPoint;
+      nonzeroSeen = nonzeroSeen || text[p] != '0';
+    }
+  } else if (!anyIntegerDigit) {
+    return 0;
+  }
+  long long exponent = 0;
+  if (p < text.size() && (text[p] == 'e' || text[p] == 'E')) {
+    std::size_t q = p + 1;
+    bool exponentNegative = false;
+    if (q < text.size() && (text[q] == '+' || text[q] == '-')) exponentNegative = text[q++] == '-';
+    if (digitAt(q)) {
+      for (; digitAt(q); ++q) exponent = std::min(exponent * 10 + (text[q] - '0'), 1000000000LL);
+      if (exponentNegative) exponent = -exponent;
+      p = q;
+    }
+  }
+  double value = 0;
+  const auto result = std::from_chars(text.data() + start, text.data() + p, value, std::chars_format::general);
+  if (result.ec == std::errc::result_out_of_range) {
+    // The value is left alone then; decide by the decimal magnitude whether it is huge or tiny.
+    const long long magnitude =
+        integerDigits > 0 ? static_cast<long long>(std::min<std::size_t>(integerDigits, 1000000)) + exponent
+                          : exponent - static_cast<long long>(std::min<std::size_t>(zerosAfterPoint, 1000000));
+    value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+  }
+  return negative ? -value : value;
+}
+
 
 }  // namespace korvex

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace korvex {
 
@@ -12,7 +13,9 @@ std::string FormatReal(double value, double resolution, int width);
 // "abc" is 0); leading blanks and a sign are allowed. Values wrap like a 32-bit register.
 int LeadingInteger(const std::string& text);
 
-// The standard text-to-real conversion: the leading number, 0 when there is none.
-double LeadingReal(const std::string& text);
+// The leading decimal real of a text ("2.5e3x" is 2500, " 0.35" is 0.35), 0 when there is
+// none. Independent of the C locale, which the window framework sets from the user's
+// environment (a decimal comma would otherwise turn "0.35" into 0). No "inf", "nan" or hex.
+double LeadingReal(std::string_view text);
 
 }  // namespace korvex

@@ -40,6 +40,7 @@ void CTextFile::Rewind() {
   m_buffer[0] = '\0';
   m_next = 0;
   m_count = 0;
+  m_skipToLineEnd = false;
   m_line = {};
 }
 
@@ -73,7 +74,15 @@ bool CTextFile::ReadLine() {
       if (keep < m_count) ::lseek(m_fd, -static_cast<off_t>(m_count - keep), SEEK_CUR);
       m_count = keep;
     } else {
-      m_count = 0;  // a block without any line end is dropped whole
+      // A block without any line end is dropped whole, and so is the rest of that overlong
+      // line: its tail must not come back looking like a line of its own.
+      m_count = 0;
+      m_skipToLineEnd = true;
+      continue;
+    }
+    if (m_skipToLineEnd) {
+      m_skipToLineEnd = false;
+      m_next = static_cast<std::size_t>(static_cast<const char*>(std::memchr(m_buffer, '\n', m_count)) - m_buffer) + 1;
     }
   }
 }

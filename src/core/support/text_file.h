@@ -11,7 +11,7 @@ namespace korvex {
 
 // Reads a text file line by line in 4096-byte blocks without copying lines. Only lines that
 // an LF ends are returned: a last line without one never is, and a line longer than a block
-// is dropped block by block. A CR before the LF is removed.
+// is dropped whole. A CR before the LF is removed.
 class CTextFile {
  public:
   static constexpr std::size_t kBlockSize = 4096;
@@ -39,6 +39,7 @@ class CTextFile {
   std::string_view m_line;
   std::size_t m_next = 0;   // where the next unread line begins in m_buffer
   std::size_t m_count = 0;  // bytes of whole lines held in m_buffer
+  bool m_skipToLineEnd = false;  // inside a line too long for a block
   char m_buffer[kBlockSize + 1] = {};
 };
 

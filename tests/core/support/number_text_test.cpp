@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <limits>
+
 #include "core/support/frame_title.h"
 #include "core/support/platform.h"
 
@@ -39,6 +42,37 @@ TEST(FrameTitle, NameOfTheInputWithoutItsDirectory) {
   EXPECT_EQ(ComposeFrameTitle("KORVEX", true, "/w/chip.gds"), "KORVEX - chip.gds");
   EXPECT_EQ(ComposeFrameTitle("KORVEX", true, "/w/chip.gds", true), "chip.gds - KORVEX");
   EXPECT_EQ(GetPlatformKind(), 4);
+}
+
+}  // namespace
+}  // namespace korvex
+
+namespace korvex {
+namespace {
+
+// The window framework sets the C locale from the environment; numbers in files must not care.
+TEST(NumberTextLocale, DecimalCommaLocaleChangesNothing) {
+  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+  const std::string saved = previous != nullptr ? previous : "C";
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr && std::setlocale(LC_NUMERIC, "de_DE") == nullptr) {
+    GTEST_SKIP() << "no locale with a decimal comma is installed";
+  }
+  const std::string text = FormatReal(0.35, 1e-10, 64);
+  const double back = LeadingReal("0.35");
+  std::setlocale(LC_NUMERIC, saved.c_str());
+  EXPECT_EQ(text, "0.35");
+  EXPECT_DOUBLE_EQ(back, 0.35);
+}
+
+TEST(LeadingReal, OnlyPlainDecimalNumbers) {
+  EXPECT_DOUBLE_EQ(LeadingReal(" 2.5e3x"), 2500);
+  EXPECT_DOUBLE_EQ(LeadingReal("-.5"), -0.5);
+  EXPECT_EQ(LeadingReal("inf"), 0);
+  EXPECT_EQ(LeadingReal("0x10"), 0);
+  EXPECT_EQ(LeadingReal("1e999"), std::numeric_limits<double>::infinity());
+  // Large values print every digit the double holds; only the width cuts.
+  EXPECT_EQ(FormatReal(1e60, 1e-10, 64), "999999999999999949387135297074018866963645011013410073083904");
+  EXPECT_EQ(FormatReal(1e70, 1e-10, 64).size(), 63u);
 }
 
 }  // namespace
