@@ -92,24 +92,24 @@ unsigned long long UnsignedForLength(long long v, Length length) {
 }
 
 std::string Apply(const Conversion& c, const DirectiveValue& value) {
-  std::string spec = "%" + c.flags + c.width;
-  if (c.precision) spec += "." + *c.precision;
+  std::string conversion = "%" + c.flags + c.width;
+  if (c.precision) conversion += "." + *c.precision;
   char out[2 * 1000 + 64];  // a width and a precision of three digits each fit
   int n = 0;
   if (c.kind == 's') {
-    spec += 's';
-    n = std::snprintf(out, sizeof out, spec.c_str(), std::get<std::string>(value).c_str());
+    conversion += 's';
+    n = std::snprintf(out, sizeof out, conversion.c_str(), std::get<std::string>(value).c_str());
   } else if (c.kind == 'c') {
-    spec += 'c';
-    n = std::snprintf(out, sizeof out, spec.c_str(), static_cast<int>(std::get<long long>(value)));
+    conversion += 'c';
+    n = std::snprintf(out, sizeof out, conversion.c_str(), static_cast<int>(std::get<long long>(value)));
   } else if (c.kind == 'd' || c.kind == 'i') {
-    spec += "ll";
-    spec += c.kind;
-    n = std::snprintf(out, sizeof out, spec.c_str(), SignedForLength(std::get<long long>(value), c.length));
+    conversion += "ll";
+    conversion += c.kind;
+    n = std::snprintf(out, sizeof out, conversion.c_str(), SignedForLength(std::get<long long>(value), c.length));
   } else {
-    spec += "ll";
-    spec += c.kind;
-    n = std::snprintf(out, sizeof out, spec.c_str(), UnsignedForLength(std::get<long long>(value), c.length));
+    conversion += "ll";
+    conversion += c.kind;
+    n = std::snprintf(out, sizeof out, conversion.c_str(), UnsignedForLength(std::get<long long>(value), c.length));
   }
   if (n < 0) return {};
   return std::string(out, std::min(static_cast<std::size_t>(n), sizeof out - 1));
