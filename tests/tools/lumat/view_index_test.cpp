@@ -1,0 +1,148 @@
+// Opening files: which structure is shown, names as the front end passes them, bad files.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "lumat/arguments.h"
+#include "lumat/view_index.h"
+#include "tools/lumat/layout_builder.h"
+
+namespace korvex::lumat {
+namespace {
+
+using testing::LayoutBuilder;
+using testing::TempPath;
+
+std::string NameFound(const ViewIndex& index, const std::string& text) {
+  std::uint32_t s = 0;
+  std::string error;
+  if (!index.FindStructure(text, s, error)) return "error: " + error;
+  return index.NameOf(s);
+}
+
+TEST(ViewIndexTest, DefaultTopIsTheDeepestIndependentTreeTheLaterOnATie) {
+  LayoutBuilder b;
+  b.Structure("LEAF").Rect(1, 0, 0, 0, 10, 10);
+  b.Structure("MID").SRef("LEAF", 0, 0);
+  b.Structure("FIRST_TOP").SRef("MID", 0, 0);
+  b.Structure("LONELY").Rect(1, 0, 0, 0, 10, 10);
+  b.Structure("SECOND_TOP").SRef("MID", 100, 0);
+  ViewIndex index;
+  std::string error;
+  ASSERT_TRUE(index.Open(b.Save("default_top"), error)) << error;
+  ASSERT_TRUE(index.DefaultTop().has_value());
+  EXPECT_EQ(index.NameOf(*index.DefaultTop()), "SECOND_TOP");
+}
+
+TEST(ViewIndexTest, EveryStructureInACycleStillGivesATop) {
+  LayoutBuilder b;
+  b.Structure("A").Rect(1, 0, 0, 0, 10, 10).SRef("B", 0, 0);
+  b.Structure("B").SRef("A", 0, 0);
+  ViewIndex index;
+  std::string error;
+  ASSERT_TRUE(index.Open(b.Save("cycle_only"), error)) << error;
+  EXPECT_TRUE(index.DefaultTop().has_value());
+  EXPECT_FALSE(index.warning().empty());
+}
+
+TEST(ViewIndexTest, FindsNamesInTheirEncodedAndShortenedForms) {
+  const std::string long_a = "A_VERY_LONG_STRUCTURE_NAME_OF_MORE_THAN_34_ALPHA";
+  const std::string long_b = "A_VERY_LONG_STRUCTURE_NAME_OF_MORE_THAN_34_BETA";
+  const std::string unique = "UNIQUE_PREFIX_THAT_IS_EXACTLY_34_CHARS_AND_THEN_SOME";
+  LayoutBuilder b;
+  b.Structure("cell with (blanks)|bar").Rect(1, 0, 0, 0, 10, 10);
+  b.Structure(long_a).Rect(1, 0, 0, 0, 10, 10);
+  b.Structure(long_b).Rect(1, 0, 0, 0, 10, 10);
+  b.Structure(unique).Rect(1, 0, 0, 0, 10, 10);
+  ViewIndex index;
+  std::string error;
+  ASSERT_TRUE(index.Open(b.Save("names"), error)) << error;
+  EXPECT_EQ(NameFound(index, "cell%20with%20%28blanks%29%7Cbar"), "cell with (blanks)|bar");
+  EXPECT_EQ(NameFound(index, unique.substr(0, 34)), unique);
+  EXPECT_EQ(NameFound(index, long_a), long_a);
+  const std::string ambiguous = NameFound(index, long_a.substr(0, 34));
+  EXPECT_NE(ambiguous.find("error:"), std::string::npos);
+  EXPECT_NE(ambiguous.find(long_b), std::string::npos) << ambiguous;
+  EXPECT_NE(NameFound(index, "NOT_THERE").find("error:"), std::string::npos);
+}
+
+TEST(ViewIndexTest, LayerListHoldsEveryPairIncludingTextTypes) {
+  LayoutBuilder b;
+  b.Structure("TOP").Rect(7, 3, 0, 0, 10, 10).Text(63, 5, 0, 0, "LABEL").Path(2, 9, 0, {{0, 0}, {5, 0}});
+  ViewIndex index;
+  std::string error;
+  ASSERT_TRUE(index.Open(b.Save("pairs"), error)) << error;
+  EXPECT_EQ(index.layers().keys(), (std::vector<LayerKey>{MakeLayerKey(2, 9), MakeLayerKey(7, 3), MakeLayerKey(63, 5)}));
+  const ShapeTable* shapes = index.Shapes(*index.DefaultTop(), {});
+  ASSERT_NE(shapes, nullptr);
+  EXPECT_EQ(shapes->shapes.size(), 3u);
+  EXPECT_EQ(shapes->labels.at(0).text, "LABEL");
+}
+
+TEST(ViewIndexTest, FilesThatCannotBeShownSayWhy) {
+  ViewIndex missing;
+  std::string error;
+  EXPECT_FALSE(missing.Open(TempPath("does_not_exist.gds"), error));
+  EXPECT_FALSE(error.empty());
+
+  const std::string text_file = TempPath("not_a_layout.gds");
+  std::ofstream(text_file) << "this is plain text, not a stream\n";
+  ViewIndex text;
+  error.clear();
+  EXPECT_FALSE(text.Open(text_file, error));
+  EXPECT_NE(error.find("Not a GDSII stream"), std::string::npos) << error;
+
+  ViewIndex unnamed;
+  error.clear();
+  EXPECT_FALSE(unnamed.Open("", error));
+  EXPECT_FALSE(error.empty());
+
+  LayoutBuilder empty;
+  ViewIndex no_structures;
+  error.clear();
+  EXPECT_FALSE(no_structures.Open(empty.Save("empty_library"), error));
+  EXPECT_NE(error.find("no structures"), std::string::npos) << error;
+}
+
+TEST(ViewIndexTest, TruncatedFileShowsWhatCameBeforeTheBreak) {
+  LayoutBuilder b;
+  b.Structure("FIRST").Rect(1, 0, 0, 0, 10, 10);
+  b.Structure("SECOND").Rect(2, 0, 0, 0, 10, 10).Rect(2, 0, 20, 20, 30, 30);
+  const std::string path = b.Save("truncated");
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  bytes.resize(bytes.size() - 40);  // into the last boundary
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  ViewIndex index;
+  std::string error;
+  ASSERT_TRUE(index.Open(path, error)) << error;
+  EXPECT_NE(index.warning().find("offset"), std::string::npos) << index.warning();
+  std::uint32_t first = 0;
+  ASSERT_TRUE(index.FindStructure("FIRST", first, error));
+  ASSERT_NE(index.Shapes(first, {}), nullptr);
+  EXPECT_EQ(index.Shapes(first, {})->shapes.size(), 1u);
+}
+
+TEST(ViewerArgumentsTest, ReadsTheFrontEndsArgumentTexts) {
+  const ViewerArguments input = ParseViewerArguments({"/data/chip.gds", "-title:Lumat", "-top:TOP%20A"});
+  EXPECT_EQ(input.file, "/data/chip.gds");
+  EXPECT_EQ(input.title, "Lumat");
+  EXPECT_EQ(input.top, "TOP%20A");
+  EXPECT_TRUE(input.ignored.empty());
+
+  const ViewerArguments empty_top = ParseViewerArguments({"a.gds", "-title:Lumat", "-top:"});
+  EXPECT_EQ(empty_top.top, "");
+
+  // View GDS Output before any translation hands over an empty file name.
+  const ViewerArguments no_output = ParseViewerArguments({"", "-title:Lumat"});
+  EXPECT_TRUE(no_output.has_file);
+  EXPECT_EQ(no_output.file, "");
+
+  const ViewerArguments odd = ParseViewerArguments({"-TITLE:Big Window", "x.gds", "y.gds", "-zoom"});
+  EXPECT_EQ(odd.title, "Big Window");
+  EXPECT_EQ(odd.file, "x.gds");
+  EXPECT_EQ(odd.ignored, (std::vector<std::string>{"y.gds", "-zoom"}));
+}
+
+}  // namespace
+}  // namespace korvex::lumat

@@ -1,0 +1,37 @@
+// The layer/datatype pairs of a file, numbered densely ("slots") in ascending order, so that
+// drawing can keep per-pair state in plain arrays.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace korvex::lumat {
+
+// Layer in the high half, datatype (or text, box, node type) in the low half.
+using LayerKey = std::uint32_t;
+
+inline LayerKey MakeLayerKey(std::uint16_t layer, std::uint16_t datatype) {
+  return (static_cast<LayerKey>(layer) << 16) | datatype;
+}
+inline std::uint16_t LayerOf(LayerKey key) { return static_cast<std::uint16_t>(key >> 16); }
+inline std::uint16_t DatatypeOf(LayerKey key) { return static_cast<std::uint16_t>(key & 0xFFFF); }
+
+class LayerTable {
+ public:
+  // Takes the pairs in any order, duplicates allowed.
+  void Assign(std::vector<LayerKey> keys);
+
+  std::size_t size() const { return m_keys.size(); }
+  LayerKey key(std::uint32_t slot) const { return m_keys[slot]; }
+  const std::vector<LayerKey>& keys() const { return m_keys; }
+  std::optional<std::uint32_t> SlotOf(LayerKey key) const;
+
+ private:
+  std::vector<LayerKey> m_keys;
+  std::unordered_map<LayerKey, std::uint32_t> m_slots;
+};
+
+}  // namespace korvex::lumat

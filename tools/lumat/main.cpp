@@ -1,0 +1,22 @@
+// lumat.exe FILE [-title:TEXT] [-top:NAME]: shows a structure of a GDSII file and its hierarchy.
+#include <QApplication>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "lumat/arguments.h"
+#include "lumat/viewer_window.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Lumat"));
+  // File names stay the bytes they were given; QApplication's own argument handling is not
+  // used for them.
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const korvex::lumat::ViewerArguments arguments = korvex::lumat::ParseViewerArguments(args);
+  for (const std::string& ignored : arguments.ignored) std::fprintf(stderr, "lumat.exe: ignoring '%s'\n", ignored.c_str());
+  korvex::lumat::ViewerWindow window(arguments);
+  window.show();
+  window.start();
+  return app.exec();
+}

@@ -1,0 +1,65 @@
+// What one structure draws by itself: its shapes reduced to polygons, lines and labels, in
+// small spatial blocks so that a view touches only the blocks it can see. References are not
+// here; the layout summary holds them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gds/geometry.h"
+#include "lumat/layer_table.h"
+
+namespace korvex::lumat {
+
+enum class ShapeKind : std::uint8_t {
+  kPolygon,  // boundaries, boxes, paths with width (as their outline)
+  kRect,     // a polygon that is an upright rectangle: its box says it all
+  kLine,     // paths without width, nodes
+  kText,
+};
+
+struct IntBox {
+  std::int32_t min_x = 0, min_y = 0, max_x = 0, max_y = 0;
+};
+
+struct Shape {
+  IntBox box;
+  std::uint32_t slot = 0;   // LayerTable slot
+  std::uint32_t count = 0;  // points (polygon, line)
+  std::uint64_t first = 0;  // into ShapeTable::points, or ShapeTable::labels for a text
+  ShapeKind kind = ShapeKind::kPolygon;
+};
+
+struct Label {
+  gds::Point anchor;
+  std::string text;
+};
+
+struct ShapeBlock {
+  IntBox box;
+  std::uint32_t first = 0;  // into ShapeTable::shapes
+  std::uint32_t count = 0;
+};
+
+struct ShapeTable {
+  std::vector<Shape> shapes;  // grouped by block
+  std::vector<ShapeBlock> blocks;
+  std::vector<gds::Point> points;
+  std::vector<Label> labels;
+};
+
+// Reads the structure whose BGNSTR is at `offset` of the stream in `data`. Pairs missing from
+// `layers` are left out. Returns null when `cancelled` (asked now and then; may be empty)
+// says so on the way, so that a half-read structure is never kept.
+std::unique_ptr<ShapeTable> ReadShapeTable(const std::uint8_t* data, std::size_t size, std::uint64_t offset,
+                                           const LayerTable& layers, const std::function<bool()>& cancelled);
+
+// Sorts the shapes into blocks of nearby shapes (done by ReadShapeTable; public for tables
+// made by hand).
+void BuildBlocks(ShapeTable& table);
+
+}  // namespace korvex::lumat

@@ -1,0 +1,231 @@
+#include "lumat/view_index.h"
+
+#include <algorithm>
+#include <thread>
+#include <unordered_map>
+
+#include "gds/name_codec.h"
+#include "gds/record_reader.h"
+#include "gds/stream_reader.h"
+
+namespace korvex::lumat {
+namespace {
+
+gds::ElementKind KindOfStart(std::uint8_t record) {
+  switch (record) {
+    case gds::kPath: return gds::ElementKind::kPath;
+    case gds::kSRef: return gds::ElementKind::kSRef;
+    case gds::kARef: return gds::ElementKind::kARef;
+    case gds::kText: return gds::ElementKind::kText;
+    case gds::kNode: return gds::ElementKind::kNode;
+    case gds::kBox: return gds::ElementKind::kBox;
+    default: return gds::ElementKind::kBoundary;
+  }
+}
+
+}  // namespace
+
+bool ViewIndex::Open(const std::string& path, std::string& error) {
+  m_path = path;
+  if (path.empty()) {
+    error = "No file was given.";
+    return false;
+  }
+  if (!m_file.Open(path)) {
+    error = m_file.error();
+    return false;
+  }
+  const std::string signature = gds::CheckSignature(m_file.data(), m_file.size());
+  if (!signature.empty()) {
+    error = "Not a GDSII stream: " + signature + ".";
+    return false;
+  }
+  // The pairs per structure come from a second pass beside the summary: two cores, one wait.
+  std::vector<std::pair<std::string, std::vector<LayerKey>>> census;
+  std::thread census_thread([this, &census] { Census(census); });
+  gds::Diagnostics diagnostics;
+  const bool summarized = gds::Summarize(m_file.data(), m_file.size(), diagnostics, m_summary);
+  census_thread.join();
+  const gds::Issue* fatal = diagnostics.fatal();
+  if (!summarized) {
+    error = fatal ? fatal->Text() : "The file could not be read.";
+    return false;
+  }
+  if (m_summary.listed.empty()) {
+    error = fatal ? fatal->Text() : "The file holds no structures.";
+    return false;
+  }
+  m_hierarchy = gds::ResolveHierarchy(m_summary);
+  if (fatal) {
+    m_warning = "The file breaks off; showing what comes before. " + fatal->Text();
+  } else if (m_hierarchy.cycle_count > 0) {
+    m_warning = "The references form a cycle through " + NameOf(m_hierarchy.cycles[0][0]) + "; it is drawn once.";
+  } else if (!m_hierarchy.undefined.empty()) {
+    m_warning = "Referenced but not defined: " + NameOf(m_hierarchy.undefined[0]) +
+                (m_hierarchy.undefined.size() > 1 ? " and others." : ".");
+  }
+
+  std::unordered_map<std::string_view, std::uint32_t> by_name;
+  for (std::uint32_t s : m_summary.listed) by_name.emplace(m_summary.structures[s].name, s);
+  std::vector<LayerKey> all;
+  std::vector<const std::vector<LayerKey>*> own(m_summary.structures.size(), nullptr);
+  for (const auto& [name, keys] : census) {
+    const auto it = by_name.find(name);
+    if (it == by_name.end() || own[it->second]) continue;  // unreported, or a later namesake
+    own[it->second] = &keys;
+    all.insert(all.end(), keys.begin(), keys.end());
+  }
+  m_layers.Assign(std::move(all));
+  m_own_slots.assign(m_summary.structures.size(), {});
+  for (std::size_t s = 0; s < own.size(); ++s) {
+    if (!own[s]) continue;
+    for (LayerKey k : *own[s]) m_own_slots[s].push_back(*m_layers.SlotOf(k));
+  }
+  OrderBottomUp();
+  m_tables.resize(m_summary.structures.size());
+  return true;
+}
+
+void ViewIndex::Census(std::vector<std::pair<std::string, std::vector<LayerKey>>>& per_structure) const {
+  // Only the layer and type records matter here, so this walks record headers instead of
+  // reading whole elements: it must not take longer than the summary beside it.
+  gds::RecordReader reader(m_file.data(), m_file.size());
+  gds::Record rec;
+  std::string name;
+  std::vector<LayerKey> keys;
+  bool in_structure = false, typed = false;
+  int layer = -1;
+  std::uint8_t type_record = 0;  // the record holding the type for the current element kind
+  auto add = [&keys](int l, std::uint16_t type) {
+    const LayerKey k = MakeLayerKey(static_cast<std::uint16_t>(l), type);
+    if (keys.empty() || keys.back() != k) keys.push_back(k);
+  };
+  auto finish = [&] {
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    per_structure.emplace_back(std::move(name), std::move(keys));
+    name.clear();
+    keys.clear();
+    in_structure = false;
+  };
+  // Taken as the element reader takes them: the first of each, of an integer type.
+  auto usable = [](const gds::Record& r) {
+    return r.size >= 2 && (r.data_type == gds::kInt16 || r.data_type == gds::kInt32);
+  };
+  while (reader.Next(rec) == gds::RecordReader::Status::kRecord) {
+    switch (rec.type) {
+      case gds::kBgnStr:
+        if (in_structure) finish();
+        in_structure = true;
+        break;
+      case gds::kStrName:
+        name = rec.Text();
+        break;
+      case gds::kBoundary: case gds::kPath: case gds::kText: case gds::kNode: case gds::kBox:
+      case gds::kSRef: case gds::kARef:
+        layer = -1;
+        typed = false;
+        type_record = gds::TypeRecordOf(KindOfStart(rec.type));
+        break;
+      case gds::kLayer:
+        if (layer < 0 && type_record != 0 && usable(rec)) layer = rec.Number();
+        break;
+      case gds::kDatatype: case gds::kTextType: case gds::kBoxType: case gds::kNodeType:
+        if (layer >= 0 && !typed && rec.type == type_record && usable(rec)) {
+          add(layer, rec.Number());
+          typed = true;
+        }
+        break;
+      case gds::kEndEl:
+        if (layer >= 0 && !typed) add(layer, 0);  // read as type 0, as the element reader does
+        layer = -1;
+        type_record = 0;
+        break;
+      case gds::kEndStr:
+        if (in_structure) finish();
+        break;
+      case gds::kEndLib:
+        if (in_structure) finish();
+        return;
+      default:
+        break;
+    }
+  }
+  if (in_structure) finish();
+}
+
+void ViewIndex::OrderBottomUp() {
+  // Depth first with an explicit stack (a hostile file may nest very deeply).
+  const std::size_t n = m_summary.structures.size();
+  std::vector<std::uint8_t> state(n, 0);  // 0 new, 1 on the stack, 2 done
+  std::vector<std::pair<std::uint32_t, std::size_t>> stack;
+  for (std::uint32_t root : m_summary.listed) {
+    if (state[root] != 0) continue;
+    state[root] = 1;
+    stack.push_back({root, 0});
+    while (!stack.empty()) {
+      auto& [node, next] = stack.back();
+      const gds::StructureSummary& st = m_summary.structures[node];
+      if (next == st.reference_count) {
+        state[node] = 2;
+        m_bottom_up.push_back(node);
+        stack.pop_back();
+        continue;
+      }
+      const std::uint32_t child = m_summary.references[st.first_reference + next++].child;
+      if (state[child] == 0 && m_summary.structures[child].defined) {
+        state[child] = 1;
+        stack.push_back({child, 0});
+      }
+    }
+  }
+}
+
+std::optional<std::uint32_t> ViewIndex::DefaultTop() const {
+  std::optional<std::uint32_t> best, best_any;
+  for (std::uint32_t s : m_summary.listed) {
+    const std::uint32_t depth = m_hierarchy.depth[s];
+    if (!best_any || depth >= m_hierarchy.depth[*best_any]) best_any = s;
+    if (m_hierarchy.referenced[s]) continue;
+    if (!best || depth >= m_hierarchy.depth[*best]) best = s;
+  }
+  return best ? best : best_any;
+}
+
+bool ViewIndex::FindStructure(const std::string& text, std::uint32_t& structure, std::string& error) const {
+  std::vector<std::string> names;
+  names.reserve(m_summary.listed.size());
+  for (std::uint32_t s : m_summary.listed) names.push_back(m_summary.structures[s].name);
+  const gds::NameResolution found = gds::ResolveStructureName(gds::DecodeName(text), names);
+  if (!found.found) {
+    error = found.error;
+    return false;
+  }
+  structure = m_summary.listed[found.index];
+  return true;
+}
+
+double ViewIndex::UserUnitsPerDbu() const {
+  const double u = m_summary.header.user_unit.value();
+  return u > 0 ? u : 0.001;
+}
+
+const ShapeTable* ViewIndex::Shapes(std::uint32_t structure, const CancelFn& cancelled) const {
+  {
+    std::lock_guard lock(m_mutex);
+    if (m_tables[structure]) return m_tables[structure].get();
+  }
+  const gds::StructureSummary& st = m_summary.structures[structure];
+  std::unique_ptr<ShapeTable> table;
+  if (st.defined) {
+    table = ReadShapeTable(m_file.data(), m_file.size(), st.offset, m_layers, cancelled);
+    if (!table) return nullptr;
+  } else {
+    table = std::make_unique<ShapeTable>();
+  }
+  std::lock_guard lock(m_mutex);
+  if (!m_tables[structure]) m_tables[structure] = std::move(table);
+  return m_tables[structure].get();
+}
+
+}  // namespace korvex::lumat
