@@ -1,0 +1,141 @@
+// How runs fail and stop: refused outputs, malformed inputs, the user's stop; the earlier
+// output is never touched and no temporary file is left behind.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "korvexe/run_control.h"
+#include "tools/korvexe/engine_fixture.h"
+
+namespace korvex::enginetest {
+namespace {
+
+const std::string kTail = " -x -X -min:0.000000 -tmag:1000000.000000";
+
+class Safety : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    input_ = GenerateFile(dir_, "in.gds", 11);
+    WriteText(output_, "earlier output");
+  }
+  EngineResult Run(const std::string& input, const std::string& switches = kTail) {
+    return RunEngineText("\"" + input + "\" \"" + output_ + "\" \"\"" + switches, dir_);
+  }
+  void ExpectUntouched() {
+    EXPECT_EQ(ReadText(output_), "earlier output");
+    EXPECT_TRUE(FilesWith(dir_, ".tmp").empty());
+  }
+
+  TempDir dir_;
+  std::string input_;
+  std::string output_ = dir_.File("out.gds");
+};
+
+TEST_F(Safety, OutputThatIsTheInputIsRefusedBeforeWriting) {
+  const std::string before = ReadText(input_);
+  const EngineResult r = RunEngineText("\"" + input_ + "\" \"" + dir_.path() + "/./in.gds\" \"\"" + kTail, dir_);
+  EXPECT_EQ(r.exit_code, 255);
+  EXPECT_NE(r.log.find("Error: the output"), std::string::npos) << r.log;
+  EXPECT_EQ(ReadText(input_), before);
+}
+
+TEST_F(Safety, OutputThatIsAMergedFileIsRefused) {
+  const std::string other = GenerateFile(dir_, "other.gds", 12);
+  const std::string before = ReadText(other);
+  WriteText(dir_.File("korvex.lst"), other + "\r\n");
+  const EngineResult r =
+      RunEngineText("\"" + input_ + "\" \"" + other + "\" \"TOP\" -merge -min:0.000000 -tmag:1000000.000000", dir_);
+  EXPECT_EQ(r.exit_code, 255);
+  EXPECT_NE(r.log.find("is the same file as the merged file"), std::string::npos) << r.log;
+  EXPECT_EQ(ReadText(other), before);
+}
+
+TEST_F(Safety, UnknownSwitchIsAnErrorNamingIt) {
+  const EngineResult r = Run(input_, kTail + " -flatten");
+  EXPECT_EQ(r.exit_code, 255);
+  EXPECT_NE(r.log.find("Error: unknown switch -flatten"), std::string::npos) << r.log;
+  ExpectUntouched();
+}
+
+TEST_F(Safety, MalformedInputsFailWithAnErrorLine) {
+  const std::string good = ReadText(input_);
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {"truncated", good.substr(0, good.size() / 2 + 3), "Error: "},
+      {"not GDSII", "this is a text file, not a layout\n", "not a GDSII file"},
+      {"gzip", std::string("\x1f\x8b\x08\x00", 4) + good.substr(0, 100), "gzip-compressed"},
+      {"empty", "", "empty file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteText(dir_.File("bad.gds"), c.bytes);
+    const EngineResult r = Run(dir_.File("bad.gds"));
+    EXPECT_EQ(r.exit_code, 255);
+    EXPECT_NE(r.log.find(c.message), std::string::npos) << r.log;
+    EXPECT_NE(r.log.find("Error: "), std::string::npos) << r.log;
+    ExpectUntouched();
+  }
+  // A record length below 4 halfway through: the read cannot go on, the run fails.
+  const std::size_t bgnstr = good.find(std::string("\x00\x1c\x05\x02", 4), good.size() / 2);
+  ASSERT_NE(bgnstr, std::string::npos);
+  std::string bad_length = good;
+  bad_length[bgnstr + 1] = 2;
+  WriteText(dir_.File("bad.gds"), bad_length);
+  const EngineResult r = Run(dir_.File("bad.gds"));
+  EXPECT_EQ(r.exit_code, 255);
+  EXPECT_NE(r.log.find("Error: " + dir_.File("bad.gds") + ": offset " + std::to_string(bgnstr)), std::string::npos)
+      << r.log;
+  ExpectUntouched();
+}
+
+TEST_F(Safety, LogBesideTheInputNeverOverwritesIt) {
+  const std::string input_named_log = dir_.File("layout.log");
+  WriteText(input_named_log, ReadText(input_));
+  const EngineResult r = Run(input_named_log);
+  EXPECT_EQ(r.exit_code, 255);
+  EXPECT_EQ(ReadText(input_named_log), ReadText(input_));
+}
+
+TEST_F(Safety, StopRequestedEndsAsCancelledWithoutOutput) {
+  engine::RequestStop(SIGINT);
+  const EngineResult r = Run(input_, kTail + " -explode");
+  engine::RequestStop(0);
+  EXPECT_EQ(r.stop_signal, SIGINT);
+  EXPECT_NE(r.log.find("Cancelled by user"), std::string::npos) << r.log;
+  ExpectUntouched();
+}
+
+TEST_F(Safety, SigtermStopsTheRealProgram) {
+  // Flattening a 20 MB layout takes long enough to be stopped in the middle.
+  const std::string big = GenerateFile(dir_, "big.gds", 13, 20u << 20);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir_.path().c_str()) != 0) _exit(127);
+    const std::string program = std::string(KORVEX_BIN_DIR) + "/korvexe.exe";
+    execl(program.c_str(), program.c_str(), big.c_str(), output_.c_str(), "", "-x", "-X", "-explode", nullptr);
+    _exit(127);
+  }
+  // Wait for the temporary output to appear, then stop the run.
+  for (int i = 0; i < 400 && FilesWith(dir_, ".tmp").empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  kill(pid, SIGTERM);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) GTEST_SKIP() << "the run finished before the signal arrived";
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGTERM);
+  EXPECT_NE(ReadText(dir_.File("big.log")).find("Cancelled by user"), std::string::npos);
+  ExpectUntouched();
+}
+
+}  // namespace
+}  // namespace korvex::enginetest
