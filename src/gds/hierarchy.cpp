@@ -19,13 +19,34 @@ Transform PlacementOf(const Reference& r, int column, int row) {
   return t;
 }
 
-std::vector<std::uint32_t> DistinctChildren(const LayoutSummary& summary, std::uint32_t index) {
+namespace {
+
+// `stamp` marks the children already taken for the structure numbered `mark`.
+std::vector<std::uint32_t> Children(const LayoutSummary& summary, std::uint32_t index,
+                                    std::vector<std::uint32_t>& stamp, std::uint32_t mark) {
   std::vector<std::uint32_t> out;
   const StructureSummary& s = summary.structures[index];
   for (std::size_t i = 0; i < s.reference_count; ++i) {
     const std::uint32_t c = summary.references[s.first_reference + i].child;
-    if (std::find(out.begin(), out.end(), c) == out.end()) out.push_back(c);
+    if (stamp[c] != mark) {
+      stamp[c] = mark;
+      out.push_back(c);
+    }
   }
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> DistinctChildren(const LayoutSummary& summary, std::uint32_t index) {
+  std::vector<std::uint32_t> stamp(summary.structures.size(), 0);
+  return Children(summary, index, stamp, 1);
+}
+
+std::vector<std::vector<std::uint32_t>> AllDistinctChildren(const LayoutSummary& summary) {
+  std::vector<std::vector<std::uint32_t>> out(summary.structures.size());
+  std::vector<std::uint32_t> stamp(summary.structures.size(), 0);
+  for (std::uint32_t i : summary.listed) out[i] = Children(summary, i, stamp, i + 1);
   return out;
 }
 

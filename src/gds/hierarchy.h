@@ -30,6 +30,9 @@ struct Hierarchy {
 
 // The distinct children of structure `index`, in order of their first reference.
 std::vector<std::uint32_t> DistinctChildren(const LayoutSummary& summary, std::uint32_t index);
+// The same for every entry of summary.structures at once (empty for undefined names), in time
+// linear in the number of references.
+std::vector<std::vector<std::uint32_t>> AllDistinctChildren(const LayoutSummary& summary);
 
 Hierarchy ResolveHierarchy(const LayoutSummary& summary);
 

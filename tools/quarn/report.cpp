@@ -65,6 +65,8 @@ struct Drawing {
   std::vector<std::uint32_t> roots;
   std::vector<std::uint32_t> cycle_roots;  // drawn as roots although referenced (cycles only)
   bool shortened = false;
+  std::uint32_t max_depth = 200;
+  bool depth_cut = false;  // set while drawing
 };
 
 // Lines of the full drawing of each structure, saturating; back edges count as one line pair.
@@ -112,7 +114,7 @@ std::uint64_t FullLines(const LayoutSummary& s, const std::vector<std::vector<st
 }
 
 void DrawHierarchy(const LayoutSummary& s, const std::vector<std::vector<std::uint32_t>>& children,
-                   const Drawing& d, ReportSink& out) {
+                   Drawing& d, ReportSink& out) {
   const std::size_t n = s.structures.size();
   std::vector<bool> on_path(n, false), drawn_full(n, false);
   std::vector<std::string> names(n);
@@ -152,6 +154,9 @@ void DrawHierarchy(const LayoutSummary& s, const std::vector<std::vector<std::ui
       } else if (children[c].empty() || (d.shortened && drawn_full[c])) {
         out.Line(line);
         drawn_full[c] = true;
+      } else if (stack.size() >= d.max_depth) {
+        out.Line(line);
+        d.depth_cut = true;
       } else {
         out.Line(line);
         on_path[c] = true;
@@ -235,8 +240,7 @@ bool ReportSink::Flush() {
 void WriteReport(const LayoutSummary& s, const Hierarchy& h, const gds::Diagnostics& diagnostics,
                  const ReportOptions& options, ReportSink& out) {
   const std::size_t n = s.structures.size();
-  std::vector<std::vector<std::uint32_t>> children(n);
-  for (std::uint32_t i : s.listed) children[i] = gds::DistinctChildren(s, i);
+  const std::vector<std::vector<std::uint32_t>> children = gds::AllDistinctChildren(s);
 
   // Roots: the structures nobody references, then any structure reachable only through a
   // reference cycle (otherwise it would vanish from the drawing).
@@ -271,6 +275,9 @@ void WriteReport(const LayoutSummary& s, const Hierarchy& h, const gds::Diagnost
   }
   const std::uint64_t full = FullLines(s, children, drawing);
   drawing.shortened = full > options.max_lines;
+  drawing.max_depth = std::max<std::uint32_t>(options.max_depth, 1);
+  const bool too_deep = std::any_of(drawing.roots.begin(), drawing.roots.end(),
+                                    [&](std::uint32_t r) { return h.depth[r] > drawing.max_depth; });
 
   const std::int64_t resolution = s.header.DbuPerUserUnit() > 0 ? s.header.DbuPerUserUnit() : 1000;
 
@@ -316,6 +323,10 @@ void WriteReport(const LayoutSummary& s, const Hierarchy& h, const gds::Diagnost
     out.Line("Hierarchy drawing shortened: the full drawing would take " + std::to_string(full) +
              " lines (limit " + std::to_string(options.max_lines) +
              "); later repeats of a subtree already drawn show only their own line");
+  }
+  if (too_deep) {
+    out.Line("Hierarchy drawing cut: references more than " + std::to_string(drawing.max_depth) +
+             " levels down are left out");
   }
   for (const gds::Issue& issue : diagnostics.issues()) {
     out.Line((issue.fatal ? "Error: " : "Warning: ") + EncodeText(issue.Text()) +

@@ -28,6 +28,9 @@ struct ReportOptions {
   std::string input_path;
   std::uint64_t file_size = 0;
   std::uint64_t max_lines = 1000000;  // hierarchy drawing lines before repeats are shortened
+  // Deepest level drawn: deeper references are left out (a hostile chain of thousands of
+  // levels would otherwise give lines of megabytes, and the front end reads 4095 characters).
+  std::uint32_t max_depth = 200;
 };
 
 // Writes text through a buffer to a FILE; remembers a failed write.

@@ -64,7 +64,8 @@ class Lib {
   bool open_ = false;
 };
 
-std::vector<std::string> ReportLines(const std::vector<std::uint8_t>& bytes, std::uint64_t max_lines = 1000000) {
+std::vector<std::string> ReportLines(const std::vector<std::uint8_t>& bytes, std::uint64_t max_lines = 1000000,
+                                     std::uint32_t max_depth = 200) {
   gds::Diagnostics diagnostics;
   gds::LayoutSummary summary;
   EXPECT_TRUE(gds::Summarize(bytes.data(), bytes.size(), diagnostics, summary));
@@ -75,6 +76,7 @@ std::vector<std::string> ReportLines(const std::vector<std::uint8_t>& bytes, std
     ReportOptions options;
     options.input_path = "in.gds";
     options.max_lines = max_lines;
+    options.max_depth = max_depth;
     WriteReport(summary, hierarchy, diagnostics, options, sink);
     EXPECT_TRUE(sink.Flush());
   }
@@ -89,6 +91,12 @@ std::vector<std::string> ReportLines(const std::vector<std::uint8_t>& bytes, std
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   EXPECT_EQ(text.back(), '\n');
   return lines;
+}
+
+std::string Numbered(char prefix, int i) {
+  std::string name(1, prefix);
+  name += std::to_string(i);
+  return name;
 }
 
 // The lines after `marker` up to the first empty line (or the end).
@@ -189,6 +197,27 @@ TEST(Report, ShortensRepeatedSubtreesBeyondTheLineLimit) {
   EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
     return l.starts_with("Hierarchy drawing shortened");
   }));
+}
+
+TEST(Report, CutsTheDrawingOfAVeryDeepChain) {
+  Lib lib;
+  for (int i = 0; i < 6; ++i) lib.Structure(Numbered('S', i)).Ref(Numbered('S', i + 1));
+  lib.Structure("S6").Rect(1, 1, 1);
+  const auto lines = ReportLines(lib.Bytes(), 1000000, 3);
+  EXPECT_EQ(Drawing(lines), (std::vector<std::string>{"S0", "  |", "  |__ S1", "  |    |", "  |    |__ S2", "  |    |    |",
+                                                      "  |    |    |__ S3"}));
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "Hierarchy drawing cut: references more than 3 levels down are left out"),
+            lines.end());
+}
+
+TEST(Report, HandlesAStructureWithManyDistinctChildrenQuickly) {
+  Lib lib;
+  lib.Structure("TOP");
+  for (int i = 0; i < 60000; ++i) lib.Ref(Numbered('C', i));  // all undefined
+  const auto lines = ReportLines(lib.Bytes());
+  EXPECT_EQ(Drawing(lines).size(), 1u + 2 * 60000);
+  EXPECT_EQ(Drawing(lines).back(), "  |__ C59999 (UNDEFINED)");
 }
 
 TEST(Report, EncodesOddNamesEverywhere) {
