@@ -1,5 +1,7 @@
 #include "core/job/ini_document.h"
 
+#include "core/support/paths.h"
+
 #include <cctype>
 
 namespace korvex {
@@ -12,15 +14,6 @@ std::string_view Trim(std::string_view s) {
 }
 
 }  // namespace
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 IniDocument IniDocument::Parse(std::string_view text) {
   IniDocument doc;

@@ -33,6 +33,4 @@ class IniDocument {
   std::vector<Section> m_sections;  // the first one, unnamed, holds lines before any header
 };
 
-bool EqualNoCase(std::string_view a, std::string_view b);
-
 }  // namespace korvex

@@ -6,30 +6,21 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "core/support/file_io.h"
+
 namespace korvex {
 namespace {
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // Writes header and then every byte of in to out; 0 or the error number.
 int CopyAfterHeader(int in, int out, const std::string& header) {
-  if (!WriteAll(out, header.data(), header.size())) return errno != 0 ? errno : EIO;
+  if (!WriteAll(out, header)) return errno != 0 ? errno : EIO;
   char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(in, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return errno;
     if (n == 0) return 0;
-    if (!WriteAll(out, buffer, static_cast<std::size_t>(n))) return errno != 0 ? errno : EIO;
+    if (!WriteAll(out, std::string_view(buffer, static_cast<std::size_t>(n)))) return errno != 0 ? errno : EIO;
   }
 }
 

@@ -103,7 +103,7 @@ bool DirectoryExists(const std::string& path) {
   return ::stat(copy.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool SameExtension(std::string_view a, std::string_view b) {
+bool EqualNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
@@ -111,5 +111,7 @@ bool SameExtension(std::string_view a, std::string_view b) {
   }
   return true;
 }
+
+bool SameExtension(std::string_view a, std::string_view b) { return EqualNoCase(a, b); }
 
 }  // namespace korvex

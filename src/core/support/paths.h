@@ -29,6 +29,9 @@ ExtensionParts SplitExtension(std::string_view path, const PathStyle& style = kN
 bool FileExists(const std::string& path);  // any entry, directories included; wildcards match
 bool DirectoryExists(const std::string& path);
 
+// ASCII letters compared without regard to case.
+bool EqualNoCase(std::string_view a, std::string_view b);
+
 // Extensions are compared without regard to case (".LOG" is a log too).
 bool SameExtension(std::string_view a, std::string_view b);
 

@@ -7,18 +7,10 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "core/support/file_io.h"
+
 namespace korvex {
 namespace {
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
 
 // A new file beside path that nobody else uses; created with the usual permissions.
 int CreateSibling(const std::string& path, std::string& sibling) {

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "core/support/file_io.h"
+
 namespace korvex {
 namespace {
 
@@ -19,17 +21,6 @@ bool Empty(int fd) {
   struct stat st {};
   if (::fstat(fd, &st) != 0) return false;
   return !S_ISREG(st.st_mode) || ::ftruncate(fd, 0) == 0;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 // Directive lines: "#", a digit, and somewhere a ":".
@@ -114,7 +105,7 @@ int TemplateReport::WriteReportLine(std::string_view text) {
   std::string line(text.substr(0, kReportLineLength));
   while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
   line += "\r\n";
-  if (m_report < 0 || !WriteAll(m_report, line.data(), line.size())) return kWriteFailed;
+  if (m_report < 0 || !WriteAll(m_report, line)) return kWriteFailed;
   return 0;
 }
 
