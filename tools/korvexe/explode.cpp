@@ -111,6 +111,8 @@ class Exploder {
   bool begun_ = false;
   ExplodeResult result_;
   std::uint64_t steps_ = 0;
+  static constexpr std::uint64_t kReleaseEvery = 512u << 20;
+  std::uint64_t next_release_ = kReleaseEvery;
 };
 
 // Frames are kept for reuse: each depth keeps its reader and its element's allocations.
@@ -137,6 +139,12 @@ ExplodeResult Exploder::Run(std::uint32_t top, const std::string& name, bool dro
     if ((++steps_ & 0x3FF) == 0) {
       CheckStop();
       out_.Check();
+      // Children are read again and again from all over the file: give the mapped pages
+      // back now and then (they stay in the page cache) so that memory stays small.
+      if (out_.bytes() >= next_release_) {
+        in_.file.Release(0, in_.size());
+        next_release_ = out_.bytes() + kReleaseEvery;
+      }
     }
     Frame& f = stack_[depth_ - 1];
     if (f.expanding) {

@@ -27,7 +27,9 @@ std::vector<std::uint32_t> InputLayout::Independent() const {
 }
 
 void ReleaseBehind(InputLayout& layout, std::uint64_t offset) {
-  if (offset > kKeepBehind) layout.file.Release(offset - kKeepBehind);
+  if (offset < layout.released + 2 * kKeepBehind) return;
+  layout.file.Release(layout.released, offset - kKeepBehind);
+  layout.released = offset - kKeepBehind;
 }
 
 void LogReaderWarnings(const gds::Diagnostics& diagnostics, const std::string& label, EngineLog& log) {
@@ -59,11 +61,10 @@ void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log) {
   layout.file.AdviseSequential();
   gds::SummaryOptions options;
   options.skip_context_info = false;  // a filter keeps every structure
-  options.progress = [&layout](std::size_t offset) {
-    ReleaseBehind(layout, offset);
-    CheckStop();
-  };
+  options.done = [&layout](std::size_t from, std::size_t to) { layout.file.Release(from, to); };
+  options.threads = 2;
   const bool ok = gds::Summarize(layout.data(), layout.size(), layout.diagnostics, layout.summary, options);
+  CheckStop();
   LogReaderWarnings(layout.diagnostics, path, log);
   if (!ok || layout.diagnostics.failed()) {
     const gds::Issue* fatal = layout.diagnostics.fatal();

@@ -23,6 +23,7 @@ struct InputLayout {
   gds::Hierarchy hierarchy;
   std::vector<std::string> names;  // per summary structure, for name look-ups
   std::unordered_map<std::string, std::uint32_t> by_name;
+  std::uint64_t released = 0;  // mapped pages before this offset were given back
 
   const std::uint8_t* data() const { return file.data(); }
   std::size_t size() const { return file.size(); }
