@@ -1,6 +1,7 @@
 // Fuzz entry point for the stream library: the record reader, the element-level reader and
-// writer (a clean input must come back unchanged), the structure index, the one-pass summary,
-// the hierarchy and the scanner's report.
+// writer (a clean input must come back unchanged), the structure index, the one-pass summary
+// (read in parts on several threads too, with the same result), the hierarchy and the
+// scanner's report.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -70,10 +71,33 @@ void RoundTrip(const std::uint8_t* data, std::size_t size) {
   }
 }
 
+// Reading in parts on several threads must give exactly what one pass gives.
+void CompareParallel(const std::uint8_t* data, std::size_t size, const Diagnostics& d1, const LayoutSummary& one) {
+  SummaryOptions options;
+  options.threads = 3;
+  options.min_part = 1;
+  Diagnostics d2;
+  LayoutSummary many;
+  Summarize(data, size, d2, many, options);
+  if (one.listed != many.listed || one.structures.size() != many.structures.size() ||
+      one.references.size() != many.references.size() || one.records != many.records ||
+      one.layers.Values() != many.layers.Values() || d1.warning_count() != d2.warning_count() ||
+      d1.issues().size() != d2.issues().size())
+    __builtin_trap();
+  for (std::size_t i = 0; i < one.structures.size(); ++i) {
+    const StructureSummary &a = one.structures[i], &b = many.structures[i];
+    if (a.name != b.name || a.counts != b.counts || !(a.local == b.local) || a.reference_count != b.reference_count)
+      __builtin_trap();
+  }
+  for (std::size_t i = 0; i < d1.issues().size(); ++i)
+    if (d1.issues()[i].Text() != d2.issues()[i].Text()) __builtin_trap();
+}
+
 void Scan(const std::uint8_t* data, std::size_t size) {
   Diagnostics diagnostics;
   LayoutSummary summary;
   if (!Summarize(data, size, diagnostics, summary)) return;
+  CompareParallel(data, size, diagnostics, summary);
   const Hierarchy hierarchy = ResolveHierarchy(summary);
   static std::FILE* null = std::fopen("/dev/null", "wb");
   if (null == nullptr) return;

@@ -28,6 +28,26 @@ void Diagnostics::Fail(std::uint64_t offset, std::string_view record, std::strin
   issues_.push_back({true, offset, std::string(record), std::string(structure), std::string(message)});
 }
 
+void Diagnostics::Append(const Diagnostics& other, std::size_t keep_per_kind) {
+  // Kept issues of each kind, counted before the others are added.
+  std::map<std::string, std::size_t, std::less<>> kept;
+  for (const Issue& i : issues_) {
+    if (!i.fatal) ++kept[i.message];
+  }
+  for (const Issue& i : other.issues_) {
+    if (i.fatal) {
+      if (!failed_) {
+        failed_ = true;
+        issues_.push_back(i);
+      }
+    } else if (kept[i.message]++ < keep_per_kind) {
+      issues_.push_back(i);
+    }
+  }
+  for (const auto& [message, count] : other.counts_) counts_[message] += count;
+  warning_count_ += other.warning_count_;
+}
+
 const Issue* Diagnostics::fatal() const {
   for (const Issue& i : issues_) {
     if (i.fatal) return &i;

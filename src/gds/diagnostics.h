@@ -32,6 +32,10 @@ class Diagnostics {
   void Fail(std::uint64_t offset, std::string_view record, std::string_view structure,
             std::string_view message);
 
+  // Adds `other`'s issues after this one's, as if they had been reported here in order.
+  void Append(const Diagnostics& other, std::size_t keep_per_kind);
+
+  std::size_t keep_per_kind() const { return keep_per_kind_; }
   bool failed() const { return failed_; }
   std::size_t warning_count() const { return warning_count_; }
   // The kept issues in the order they arose (the fatal one, if any, last).

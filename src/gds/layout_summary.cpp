@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <string_view>
+#include <thread>
 
 #include "gds/record_reader.h"
 #include "gds/stream_reader.h"
@@ -50,7 +52,15 @@ class Summarizer {
              const SummaryOptions& options)
       : data_(data), size_(size), diag_(diag), out_(out), options_(options) {}
 
+  // Reads the whole stream, or with SetPart() the structures from `start` up to the BGNSTR
+  // at `stop` (0: to the end).
   bool Run();
+  void SetPart(std::size_t start, std::size_t stop) {
+    start_ = start;
+    stop_ = stop;
+  }
+  // For a part: its records led exactly to the BGNSTR where the next part starts.
+  bool reached_stop() const { return reached_stop_; }
 
  private:
   void Warn(std::uint64_t offset, std::uint8_t type, std::string_view message) {
@@ -65,6 +75,9 @@ class Summarizer {
   void FinishElement();
 
   static constexpr std::uint32_t kNone = 0xFFFFFFFF;
+  std::size_t start_ = 0;
+  std::size_t stop_ = 0;
+  bool reached_stop_ = false;
   const std::uint8_t* data_;
   std::size_t size_;
   Diagnostics& diag_;
@@ -242,9 +255,11 @@ bool Summarizer::Run() {
     return false;
   }
   RecordReader reader(data_, size_);
+  reader.Seek(start_);
   Record rec;
-  bool units = false;
-  std::size_t next_progress = 64u << 20;
+  bool units = start_ > 0;  // a later part starts after the library header
+  constexpr std::size_t kStep = 16u << 20, kLag = 2u << 20;
+  std::size_t next_progress = start_ + kStep, released = start_;
   for (;;) {
     const RecordReader::Status status = reader.Next(rec);
     if (status != RecordReader::Status::kRecord) {
@@ -261,11 +276,19 @@ bool Summarizer::Run() {
       }
       break;
     }
-    ++out_.records;
-    if (rec.size & 1) Warn(rec.offset, rec.type, "odd record length");
-    if (rec.offset >= next_progress && options_.progress) {
-      options_.progress(rec.offset);
-      next_progress = rec.offset + (64u << 20);
+    bool last = false;  // the BGNSTR that starts the next part
+    if (stop_ != 0 && rec.offset >= stop_) {
+      if (rec.offset != stop_ || rec.type != kBgnStr) return true;  // a false split point
+      last = reached_stop_ = true;
+    }
+    if (!last) {
+      ++out_.records;
+      if (rec.size & 1) Warn(rec.offset, rec.type, "odd record length");
+    }
+    if (rec.offset >= next_progress) {
+      if (options_.done) options_.done(released, rec.offset - kLag);
+      released = rec.offset - kLag;
+      next_progress = rec.offset + kStep;
     }
     if (el_.kind >= 0) {
       // Inside an element: the records that may appear there.
@@ -371,6 +394,7 @@ bool Summarizer::Run() {
           Warn(rec.offset, kBgnStr, "missing ENDSTR");
           EndStructure();
         }
+        if (last) return true;
         in_structure_ = true;
         // STRNAME normally follows directly.
         Record name;
@@ -451,6 +475,69 @@ bool Summarizer::Run() {
   return true;
 }
 
+// Where to split the stream for `parts` threads: candidate BGNSTR records found by their bytes
+// (a 28-byte BGNSTR followed by a STRNAME) near equal fractions of the file, without reading
+// what comes before. A candidate can be a false match inside other data; the part before it
+// checks that its records arrive exactly there, and the split is abandoned otherwise.
+std::vector<std::size_t> SplitPoints(const std::uint8_t* data, std::size_t size, const SummaryOptions& options) {
+  std::vector<std::size_t> splits;
+  const unsigned parts = options.threads;
+  if (parts < 2 || size / parts < options.min_part) return splits;
+  static constexpr std::uint8_t kBgnStrHeader[4] = {0x00, 0x1C, kBgnStr, kInt16};
+  for (unsigned k = 1; k < parts; ++k) {
+    std::size_t at = std::max(size / parts * k, splits.empty() ? std::size_t{4} : splits.back() + 1);
+    while (at + 32 <= size) {
+      const auto* hit = static_cast<const std::uint8_t*>(std::memchr(data + at, 0x1C, size - at - 31));
+      if (hit == nullptr) break;
+      const std::size_t o = static_cast<std::size_t>(hit - data);
+      if (o >= 1 && std::memcmp(data + o - 1, kBgnStrHeader, 4) == 0 && data[o + 29] == kStrName &&
+          data[o + 30] == kAscii && LoadU16(data + o + 27) >= 4) {
+        splits.push_back(o - 1);
+        break;
+      }
+      at = o + 1;
+    }
+    if (splits.size() != k) break;
+  }
+  return splits;
+}
+
+// Appends a part's findings to `out`, in file order. False when a structure name is defined
+// in two parts: the caller then reads the stream in one piece, which keeps the first.
+bool MergePart(LayoutSummary& part, Diagnostics& part_diag, LayoutSummary& out, Diagnostics& diag,
+               std::unordered_map<std::string, std::uint32_t, StringHash, std::equal_to<>>& names,
+               std::size_t keep_per_kind) {
+  std::vector<std::uint32_t> global(part.structures.size());
+  const std::size_t base = out.references.size();
+  for (std::size_t i = 0; i < part.structures.size(); ++i) {
+    StructureSummary& s = part.structures[i];
+    auto it = names.find(s.name);
+    if (it == names.end()) {
+      it = names.emplace(s.name, static_cast<std::uint32_t>(out.structures.size())).first;
+      out.structures.emplace_back();
+      out.structures.back().name = s.name;
+    }
+    global[i] = it->second;
+    if (!s.defined) continue;
+    StructureSummary& g = out.structures[it->second];
+    if (g.defined) return false;
+    g = std::move(s);
+    g.first_reference += base;
+  }
+  for (Reference r : part.references) {
+    r.child = global[r.child];
+    out.references.push_back(r);
+  }
+  for (std::uint32_t i : part.listed) out.listed.push_back(global[i]);
+  out.layers.InsertAll(part.layers);
+  out.datatypes.InsertAll(part.datatypes);
+  out.saw_endlib = part.saw_endlib;
+  out.skipped_context_info |= part.skipped_context_info;
+  out.records += part.records;
+  diag.Append(part_diag, keep_per_kind);
+  return true;
+}
+
 }  // namespace
 
 std::vector<std::uint16_t> NumberSet::Values() const {
@@ -466,6 +553,35 @@ std::vector<std::uint16_t> NumberSet::Values() const {
 bool Summarize(const std::uint8_t* data, std::size_t size, Diagnostics& diagnostics, LayoutSummary& out,
                const SummaryOptions& options) {
   out = LayoutSummary{};
+  const std::vector<std::size_t> splits = SplitPoints(data, size, options);
+  if (!splits.empty()) {
+    const std::size_t parts = splits.size() + 1;
+    std::vector<LayoutSummary> summaries(parts);
+    std::vector<Diagnostics> diags(parts, Diagnostics(diagnostics.keep_per_kind()));
+    std::vector<char> ok(parts, 0);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < parts; ++i) {
+      threads.emplace_back([&, i] {
+        Summarizer s(data, size, diags[i], summaries[i], options);
+        s.SetPart(i == 0 ? 0 : splits[i - 1], i + 1 < parts ? splits[i] : 0);
+        ok[i] = s.Run() && (i + 1 == parts || s.reached_stop());
+      });
+    }
+    for (std::thread& t : threads) t.join();
+    bool merged = std::all_of(ok.begin(), ok.end(), [](char b) { return b != 0; });
+    Diagnostics combined(diagnostics.keep_per_kind());
+    std::unordered_map<std::string, std::uint32_t, StringHash, std::equal_to<>> names;
+    out.header = summaries[0].header;
+    for (std::size_t i = 0; i < parts && merged; ++i) {
+      merged = MergePart(summaries[i], diags[i], out, combined, names, diagnostics.keep_per_kind());
+    }
+    if (merged) {
+      out.parts = parts;
+      diagnostics.Append(combined, diagnostics.keep_per_kind());
+      return true;
+    }
+    out = LayoutSummary{};  // a false split point, or a name defined in two parts: one piece
+  }
   Summarizer s(data, size, diagnostics, out, options);
   return s.Run();
 }

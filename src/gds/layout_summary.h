@@ -26,6 +26,9 @@ class NumberSet {
  public:
   void Insert(std::uint16_t v) { bits_[v >> 6] |= std::uint64_t{1} << (v & 63); }
   bool Contains(std::uint16_t v) const { return (bits_[v >> 6] >> (v & 63)) & 1; }
+  void InsertAll(const NumberSet& other) {
+    for (std::size_t i = 0; i < bits_.size(); ++i) bits_[i] |= other.bits_[i];
+  }
   // The members in ascending order.
   std::vector<std::uint16_t> Values() const;
 
@@ -58,8 +61,13 @@ struct StructureSummary {
 
 struct SummaryOptions {
   bool skip_context_info = true;
-  // Called now and then with the offset read so far (e.g. to release mapped pages).
-  std::function<void(std::size_t)> progress;
+  // Called now and then with a range of bytes that will not be read again (e.g. to release
+  // mapped pages). With several threads it is called from each of them.
+  std::function<void(std::size_t from, std::size_t to)> done;
+  // Threads that read parts of the file at once. The parts start at structure boundaries and
+  // hold at least `min_part` bytes; the result is the same as with one thread.
+  unsigned threads = 1;
+  std::size_t min_part = 32u << 20;
 };
 
 struct LayoutSummary {
@@ -74,6 +82,7 @@ struct LayoutSummary {
   bool saw_endlib = false;
   bool skipped_context_info = false;
   std::uint64_t records = 0;
+  std::size_t parts = 1;  // pieces read on separate threads
 };
 
 // False when nothing usable could be read (not a stream; the Diagnostics say why). A stream

@@ -21,7 +21,6 @@ MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
     data_ = std::exchange(other.data_, nullptr);
     size_ = std::exchange(other.size_, 0);
     mapped_ = std::exchange(other.mapped_, false);
-    released_ = std::exchange(other.released_, 0);
     buffer_ = std::move(other.buffer_);
     error_ = std::move(other.error_);
     if (!mapped_) data_ = buffer_.data();
@@ -34,7 +33,6 @@ void MappedFile::Close() {
   data_ = nullptr;
   size_ = 0;
   mapped_ = false;
-  released_ = 0;
   buffer_.clear();
 }
 
@@ -94,13 +92,12 @@ void MappedFile::AdviseSequential() {
   if (mapped_) madvise(const_cast<std::uint8_t*>(data_), size_, MADV_SEQUENTIAL);
 }
 
-void MappedFile::Release(std::size_t offset) {
-  if (!mapped_) return;
+void MappedFile::Release(std::size_t from, std::size_t to) const {
+  if (!mapped_ || to > size_) return;
   const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-  const std::size_t end = offset / page * page;
-  if (end <= released_) return;
-  madvise(const_cast<std::uint8_t*>(data_) + released_, end - released_, MADV_DONTNEED);
-  released_ = end;
+  const std::size_t begin = (from + page - 1) / page * page, end = to / page * page;
+  if (end <= begin) return;
+  madvise(const_cast<std::uint8_t*>(data_) + begin, end - begin, MADV_DONTNEED);
 }
 
 }  // namespace korvex::gds

@@ -28,16 +28,15 @@ class MappedFile {
 
   // Hints that the bytes will be read from start to end.
   void AdviseSequential();
-  // Gives back the pages before `offset` (they stay in the page cache and the view stays
-  // valid: they are read again from the file if touched). Keeps a long streaming pass from
-  // holding the whole file in its resident memory.
-  void Release(std::size_t offset);
+  // Gives back the whole pages within [from, to) (they stay in the page cache and the view
+  // stays valid: they are read again from the file if touched). Keeps a long streaming pass
+  // from holding the whole file in its resident memory. Safe to call from several threads.
+  void Release(std::size_t from, std::size_t to) const;
 
  private:
   const std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
   bool mapped_ = false;
-  std::size_t released_ = 0;
   std::vector<std::uint8_t> buffer_;
   std::string error_;
 };

@@ -290,7 +290,7 @@ TEST(MappedFile, MapsAFileAndReportsAMissingOne) {
   ASSERT_TRUE(f.Open(path.string()));
   EXPECT_EQ(f.size(), 170u);
   EXPECT_EQ(std::vector<std::uint8_t>(f.data(), f.data() + f.size()), MinimalLibrary());
-  f.Release(170);
+  f.Release(0, 170);
   EXPECT_EQ(f.data()[0x5E], 'T');  // released pages read back from the file
   std::filesystem::remove(path);
   MappedFile missing;

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "gds/hierarchy.h"
 #include "gds/layout_summary.h"
 #include "gds/stream_writer.h"
+#include "gdsgen/generator.h"
 #include "test_bytes.h"
 
 namespace korvex::gds {
@@ -214,6 +219,130 @@ TEST(Geometry, TransformsBoxesExactlyForQuarterTurns) {
   const Box b = TransformBox(B(0, 0, 100, 0), t);
   EXPECT_NEAR(b.max_x, 70.710678, 1e-5);
   EXPECT_NEAR(b.max_y, 70.710678, 1e-5);
+}
+
+}  // namespace
+}  // namespace korvex::gds
+
+namespace korvex::gds {
+namespace {
+
+// Returns the number of parts the parallel reading used.
+std::size_t ExpectSameSummary(const std::vector<std::uint8_t>& bytes, unsigned threads, const std::string& what) {
+  SCOPED_TRACE(what);
+  Diagnostics d1, d2;
+  LayoutSummary one, many;
+  SummaryOptions serial, parallel;
+  parallel.threads = threads;
+  parallel.min_part = 1;
+  const bool ok1 = Summarize(bytes.data(), bytes.size(), d1, one, serial);
+  const bool ok2 = Summarize(bytes.data(), bytes.size(), d2, many, parallel);
+  EXPECT_EQ(ok1, ok2);
+  EXPECT_EQ(one.header, many.header);
+  EXPECT_EQ(one.listed, many.listed);
+  if (one.structures.size() != many.structures.size() || one.references.size() != many.references.size()) {
+    ADD_FAILURE() << "different sizes";
+    return many.parts;
+  }
+  for (std::size_t i = 0; i < one.structures.size(); ++i) {
+    const StructureSummary &a = one.structures[i], &b = many.structures[i];
+    EXPECT_EQ(a.name, b.name);
+    EXPECT_EQ(a.offset, b.offset);
+    EXPECT_EQ(a.defined, b.defined);
+    EXPECT_EQ(a.incomplete, b.incomplete);
+    EXPECT_EQ(a.counts, b.counts);
+    EXPECT_EQ(a.local, b.local);
+    EXPECT_EQ(a.first_reference, b.first_reference);
+    EXPECT_EQ(a.reference_count, b.reference_count);
+  }
+  for (std::size_t i = 0; i < one.references.size(); ++i) {
+    const Reference &a = one.references[i], &b = many.references[i];
+    EXPECT_EQ(a.child, b.child);
+    EXPECT_EQ(a.columns, b.columns);
+    EXPECT_EQ(a.points[2], b.points[2]);
+  }
+  EXPECT_EQ(one.layers.Values(), many.layers.Values());
+  EXPECT_EQ(one.datatypes.Values(), many.datatypes.Values());
+  EXPECT_EQ(one.saw_endlib, many.saw_endlib);
+  EXPECT_EQ(one.records, many.records);
+  EXPECT_EQ(d1.warning_count(), d2.warning_count());
+  EXPECT_EQ(d1.counts(), d2.counts());
+  EXPECT_EQ(d1.issues().size(), d2.issues().size());
+  for (std::size_t i = 0; i < std::min(d1.issues().size(), d2.issues().size()); ++i)
+    EXPECT_EQ(d1.issues()[i].Text(), d2.issues()[i].Text());
+  return many.parts;
+}
+
+std::vector<std::uint8_t> Generated(std::uint64_t seed, std::uint64_t size, bool exotic) {
+  gdsgen::GeneratorOptions o;
+  o.seed = seed;
+  o.size = size;
+  o.exotic = exotic;
+  MemorySink sink;
+  gdsgen::GeneratorStats stats;
+  std::string error;
+  EXPECT_TRUE(gdsgen::GenerateLayout(o, sink, stats, error));
+  return sink.bytes;
+}
+
+TEST(ParallelSummary, GivesExactlyTheSerialResult) {
+  for (bool exotic : {false, true}) {
+    const auto bytes = Generated(11, 400000, exotic);
+    for (unsigned threads : {2u, 3u, 7u}) EXPECT_EQ(ExpectSameSummary(bytes, threads, "generated"), threads);
+    // Broken streams: cut anywhere, a bad length, no ENDSTR before a split.
+    for (std::size_t cut = 1000; cut < bytes.size(); cut += bytes.size() / 9) {
+      ExpectSameSummary(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)), 3, "cut");
+    }
+    auto bad = bytes;
+    bad[bytes.size() * 2 / 3] ^= 0x5A;
+    ExpectSameSummary(bad, 3, "flipped byte");
+  }
+  const std::filesystem::path dir = KORVEX_SHARED_TESTDATA;
+  if (std::filesystem::is_directory(dir)) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+      if (entry.path().extension() != ".gds") continue;
+      std::ifstream in(entry.path(), std::ios::binary);
+      const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      ExpectSameSummary(bytes, 4, entry.path().filename().string());
+    }
+  }
+}
+
+TEST(ParallelSummary, KeepsTheFirstDefinitionWhenPartsShareAName) {
+  LibraryBuilder lib;
+  lib.Structure("A").Rect(1, 0, 0, 10, 10);
+  for (int i = 0; i < 50; ++i) lib.Structure(std::string(1, 'B') + std::to_string(i)).Rect(2, 0, 0, 5, 5);
+  lib.Structure("A").Rect(3, 0, 0, 99, 99);
+  lib.Structure("C").Ref("A", {0, 0});
+  const auto bytes = lib.Bytes();
+  EXPECT_EQ(ExpectSameSummary(bytes, 4, "duplicate"), 1u);  // read in one piece
+  const Result r = Scan(bytes);
+  EXPECT_FALSE(r.summary.layers.Contains(3));
+}
+
+}  // namespace
+}  // namespace korvex::gds
+
+namespace korvex::gds {
+namespace {
+
+TEST(ParallelSummary, SeesThroughAFalseSplitPointInsideCoordinates) {
+  // Boundaries whose XY bytes look like a BGNSTR followed by a STRNAME, around the middle.
+  LibraryBuilder lib;
+  lib.Structure("A");
+  for (int i = 0; i < 240; ++i) {
+    Element e;
+    e.layer = 1;
+    e.datatype = 0;
+    if (i >= 90 && i < 150) {
+      e.xy = {{0x001C0502, 0}, {5, 5}, {6, 6}, {0, 0x00080606}, {0x001C0502, 0}};
+    } else {
+      e.xy = {{0, 0}, {0, 10}, {10, 10}, {10, 0}, {0, 0}};
+    }
+    lib.Add(e);
+  }
+  lib.Structure("B").Ref("A", {0, 0});
+  EXPECT_EQ(ExpectSameSummary(lib.Bytes(), 2, "false split"), 1u);
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
 // quarn.exe: scans a GDSII file and writes the scan report the front end reads.
-//   quarn.exe INPUT -sh -sea -elmcnt -dtp -o:REPORT [-maxlines:N]
+//   quarn.exe INPUT -sh -sea -elmcnt -dtp -o:REPORT [-maxlines:N] [-threads:N]
 // Exit 0 after writing the report; 1 with one line on standard error when the input cannot be
 // read or is not GDSII, or the report cannot be written; 2 for a command line without input.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include <unistd.h>
 
@@ -25,6 +27,7 @@ struct Arguments {
   std::string input;
   std::string report;
   std::uint64_t max_lines = 1000000;
+  unsigned threads = 0;  // 0: one per processor, at most 4
 };
 
 bool ParseArguments(int argc, char** argv, Arguments& args) {
@@ -35,14 +38,17 @@ bool ParseArguments(int argc, char** argv, Arguments& args) {
       args.report = std::string(a.substr(3));
       continue;
     }
-    if (a.starts_with("-maxlines:")) {
+    if (a.starts_with("-maxlines:") || a.starts_with("-threads:")) {
+      const std::size_t colon = a.find(':');
       char* end = nullptr;
-      const std::string value(a.substr(10));
+      const std::string value(a.substr(colon + 1));
       const unsigned long long n = std::strtoull(value.c_str(), &end, 10);
-      if (value.empty() || *end != '\0' || n == 0) {
+      if (value.empty() || *end != '\0' || n == 0 || (a[1] == 't' && n > 64)) {
         std::fprintf(stderr, "%s: warning: ignoring bad switch %s\n", kProgram, argv[i]);
-      } else {
+      } else if (a[1] == 'm') {
         args.max_lines = n;
+      } else {
+        args.threads = static_cast<unsigned>(n);
       }
       continue;
     }
@@ -82,7 +88,8 @@ int main(int argc, char** argv) {
   korvex::gds::Diagnostics diagnostics;
   korvex::gds::LayoutSummary summary;
   korvex::gds::SummaryOptions options;
-  options.progress = [&file](std::size_t offset) { file.Release(offset > (16u << 20) ? offset - (16u << 20) : 0); };
+  options.done = [&file](std::size_t from, std::size_t to) { file.Release(from, to); };
+  options.threads = args.threads > 0 ? args.threads : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
   if (!korvex::gds::Summarize(file.data(), file.size(), diagnostics, summary, options)) {
     const korvex::gds::Issue* fatal = diagnostics.fatal();
     std::fprintf(stderr, "%s: %s: %s\n", kProgram, args.input.c_str(), fatal ? fatal->message.c_str() : "not GDSII");
