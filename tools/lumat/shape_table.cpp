@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 
 #include "gds/diagnostics.h"
 #include "gds/element.h"
@@ -156,6 +157,8 @@ std::unique_ptr<ShapeTable> ReadShapeTable(const std::uint8_t* data, std::size_t
   if (!reader.NextStructure()) return table;
   gds::Element e;
   std::vector<gds::Point> outline;
+  std::optional<LayerKey> last_key;
+  std::optional<std::uint32_t> last_slot;
   std::uint32_t since_check = 0;
   while (reader.NextElement(e)) {
     if (++since_check == kCancelCheckEvery) {
@@ -163,8 +166,12 @@ std::unique_ptr<ShapeTable> ReadShapeTable(const std::uint8_t* data, std::size_t
       if (cancelled && cancelled()) return nullptr;
     }
     if (!e.layer) continue;
-    const auto slot = layers.SlotOf(MakeLayerKey(*e.layer, e.datatype.value_or(0)));
-    if (slot) AddElement(*table, e, *slot, outline);
+    const LayerKey key = MakeLayerKey(*e.layer, e.datatype.value_or(0));
+    if (key != last_key) {  // runs of one layer are common
+      last_key = key;
+      last_slot = layers.SlotOf(key);
+    }
+    if (last_slot) AddElement(*table, e, *last_slot, outline);
   }
   BuildBlocks(*table);
   return table;

@@ -1,6 +1,7 @@
 #include "lumat/view_index.h"
 
 #include <algorithm>
+#include <array>
 #include <thread>
 #include <unordered_map>
 
@@ -67,19 +68,32 @@ bool ViewIndex::Open(const std::string& path, std::string& error) {
 
   std::unordered_map<std::string_view, std::uint32_t> by_name;
   for (std::uint32_t s : m_summary.listed) by_name.emplace(m_summary.structures[s].name, s);
+  // Most structures use the same few pairs: a direct-mapped filter keeps the union short.
   std::vector<LayerKey> all;
+  std::array<std::uint64_t, 4096> recent{};
   std::vector<const std::vector<LayerKey>*> own(m_summary.structures.size(), nullptr);
   for (const auto& [name, keys] : census) {
     const auto it = by_name.find(name);
     if (it == by_name.end() || own[it->second]) continue;  // unreported, or a later namesake
     own[it->second] = &keys;
-    all.insert(all.end(), keys.begin(), keys.end());
+    for (LayerKey k : keys) {
+      std::uint64_t& seen = recent[(k ^ (k >> 16) * 31) & 0xFFF];
+      if (seen == std::uint64_t(k) + 1) continue;
+      seen = std::uint64_t(k) + 1;
+      all.push_back(k);
+    }
   }
   m_layers.Assign(std::move(all));
+  // Both lists are sorted: one walk along the table per structure.
+  const std::vector<LayerKey>& table = m_layers.keys();
   m_own_slots.assign(m_summary.structures.size(), {});
   for (std::size_t s = 0; s < own.size(); ++s) {
     if (!own[s]) continue;
-    for (LayerKey k : *own[s]) m_own_slots[s].push_back(*m_layers.SlotOf(k));
+    auto at = table.begin();
+    for (LayerKey k : *own[s]) {
+      at = std::lower_bound(at, table.end(), k);
+      m_own_slots[s].push_back(static_cast<std::uint32_t>(at - table.begin()));
+    }
   }
   OrderBottomUp();
   m_tables.resize(m_summary.structures.size());
@@ -96,9 +110,15 @@ void ViewIndex::Census(std::vector<std::pair<std::string, std::vector<LayerKey>>
   bool in_structure = false, typed = false;
   int layer = -1;
   std::uint8_t type_record = 0;  // the record holding the type for the current element kind
-  auto add = [&keys](int l, std::uint16_t type) {
+  // Pairs seen in this structure, direct-mapped: nearly every repeat is caught here, so the
+  // list stays short and sorting it costs nothing.
+  std::array<std::uint64_t, 256> seen{};
+  auto add = [&keys, &seen](int l, std::uint16_t type) {
     const LayerKey k = MakeLayerKey(static_cast<std::uint16_t>(l), type);
-    if (keys.empty() || keys.back() != k) keys.push_back(k);
+    std::uint64_t& slot = seen[(k ^ (k >> 16) * 31) & 0xFF];
+    if (slot == std::uint64_t(k) + 1) return;
+    slot = std::uint64_t(k) + 1;
+    keys.push_back(k);
   };
   auto finish = [&] {
     std::sort(keys.begin(), keys.end());
@@ -106,6 +126,7 @@ void ViewIndex::Census(std::vector<std::pair<std::string, std::vector<LayerKey>>
     per_structure.emplace_back(std::move(name), std::move(keys));
     name.clear();
     keys.clear();
+    seen.fill(0);
     in_structure = false;
   };
   // Taken as the element reader takes them: the first of each, of an integer type.
