@@ -75,9 +75,8 @@ ElementFilter::ElementFilter(const EngineOptions& options, std::int64_t dbu_per_
                       min_width_ > 0 || o_.max_text_mag.has_value() || o_.unfold || polygons_active_;
 }
 
-Outcome ElementFilter::Shape(gds::Element& e, FilterCounts& counts, std::string& warning) const {
-  if (!IsShape(e.kind)) return Outcome::kKept;
-  const std::uint16_t layer = e.layer.value_or(0), datatype = e.datatype.value_or(0);
+Outcome ElementFilter::Numbers(ShapeFields& f, FilterCounts& counts) const {
+  const std::uint16_t layer = f.layer.value_or(0), datatype = f.datatype.value_or(0);
   if (layers_.active() && !layers_.Keeps(layer)) {
     counts.Add(Tally::kDroppedByLayer);
     return Outcome::kDropped;
@@ -86,29 +85,40 @@ Outcome ElementFilter::Shape(gds::Element& e, FilterCounts& counts, std::string&
     counts.Add(Tally::kDroppedByDatatype);
     return Outcome::kDropped;
   }
-  if (e.kind == gds::ElementKind::kText && o_.max_text_mag && e.magnification() > *o_.max_text_mag) {
+  if (f.kind == gds::ElementKind::kText && o_.max_text_mag && f.mag > *o_.max_text_mag) {
     counts.Add(Tally::kTextTooLarge);
     return Outcome::kDropped;
   }
   Outcome outcome = Outcome::kKept;
-  if (e.layer && layer_map_(layer) != layer) {
-    e.layer = layer_map_(layer);
+  if (f.layer && layer_map_(layer) != layer) {
+    f.layer = layer_map_(layer);
     counts.Add(Tally::kLayerRenumbered);
     outcome = Outcome::kChanged;
   }
-  if (e.datatype && datatype_map_(datatype) != datatype) {
-    e.datatype = datatype_map_(datatype);
+  if (f.datatype && datatype_map_(datatype) != datatype) {
+    f.datatype = datatype_map_(datatype);
     counts.Add(Tally::kDatatypeRenumbered);
     outcome = Outcome::kChanged;
   }
-  if (e.kind != gds::ElementKind::kPath) return outcome;
-  const std::int32_t width = e.width.value_or(0);
+  if (f.kind != gds::ElementKind::kPath) return outcome;
+  const std::int32_t width = f.width.value_or(0);
   if (min_width_ > 0 && std::abs(static_cast<std::int64_t>(width)) < min_width_) {
-    e.width = width < 0 ? -min_width_ : min_width_;  // an absolute width stays absolute
+    f.width = width < 0 ? -min_width_ : min_width_;  // an absolute width stays absolute
     counts.Add(Tally::kPathWidened);
     outcome = Outcome::kChanged;
   }
-  if (!o_.unfold) return outcome;
+  return outcome;
+}
+
+Outcome ElementFilter::Shape(gds::Element& e, FilterCounts& counts, std::string& warning) const {
+  if (!IsShape(e.kind)) return Outcome::kKept;
+  ShapeFields f{e.kind, e.layer, e.datatype, e.width, e.magnification()};
+  Outcome outcome = Numbers(f, counts);
+  if (outcome == Outcome::kDropped) return outcome;
+  e.layer = f.layer;
+  e.datatype = f.datatype;
+  e.width = f.width;
+  if (!o_.unfold || e.kind != gds::ElementKind::kPath) return outcome;
   gds::PathShape shape;
   shape.width = e.width.value_or(0);
   shape.pathtype = e.pathtype.value_or(0);

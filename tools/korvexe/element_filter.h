@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,15 @@ void LogFilterCounts(const FilterCounts& counts, EngineLog& log);
 
 enum class Outcome : std::uint8_t { kKept, kChanged, kDropped };
 
+// What the numeric options look at and change in a shape element.
+struct ShapeFields {
+  gds::ElementKind kind = gds::ElementKind::kBoundary;
+  std::optional<std::uint16_t> layer;
+  std::optional<std::uint16_t> datatype;
+  std::optional<std::int32_t> width;
+  double mag = 1.0;  // of a text
+};
+
 class ElementFilter {
  public:
   // Reads the lists and maps of `options`; throws EngineError for a bad one. Notes about
@@ -53,6 +63,13 @@ class ElementFilter {
   // The shape options for one element (references pass unchanged). `warning` gets a text
   // when the change deserves one (a zero-width path that could not be unfolded).
   Outcome Shape(gds::Element& e, FilterCounts& counts, std::string& warning) const;
+
+  // The layer and datatype choice, renumbering, minimum width and text size limit: the
+  // options that need no geometry.
+  Outcome Numbers(ShapeFields& f, FilterCounts& counts) const;
+  // True when those are all the element options there are (no unfolding, no polygon
+  // filtering), so that elements can be judged from their records.
+  bool numbers_only() const { return !o_.unfold && !polygons_active_; }
 
   // Polygon filtering of a boundary, in the coordinates it is written in. False: dropped.
   // `note` gets the verdict when the debugging switches ask for this boundary.

@@ -1,8 +1,12 @@
 #include "korvexe/input_layout.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <map>
 
 #include "gds/stream_reader.h"
+#include "korvexe/output_file.h"
 #include "korvexe/run_control.h"
 
 namespace korvex::engine {
@@ -24,6 +28,14 @@ std::vector<std::uint32_t> InputLayout::Independent() const {
   for (std::uint32_t s : summary.listed)
     if (!hierarchy.referenced[s]) out.push_back(s);
   return out;
+}
+
+InputDescriptor::~InputDescriptor() {
+  if (fd >= 0) ::close(fd);
+}
+
+void CopyRange(const InputLayout& in, std::uint64_t from, std::uint64_t to, OutputStream& out) {
+  out.CopyInput(in.descriptor.fd, in.data(), from, to);
 }
 
 void ReleaseBehind(InputLayout& layout, std::uint64_t offset) {
@@ -58,6 +70,7 @@ gds::LibraryHeader ReadHeaderRecords(const InputLayout& layout) {
 void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log) {
   layout.path = path;
   if (!layout.file.Open(path)) throw EngineError("cannot read " + path + ": " + layout.file.error());
+  layout.descriptor.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   layout.file.AdviseSequential();
   gds::SummaryOptions options;
   options.skip_context_info = false;  // a filter keeps every structure

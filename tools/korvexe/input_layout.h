@@ -15,9 +15,21 @@
 
 namespace korvex::engine {
 
+class OutputStream;
+
+// An open file descriptor, closed with its owner.
+struct InputDescriptor {
+  int fd = -1;
+  InputDescriptor() = default;
+  InputDescriptor(const InputDescriptor&) = delete;
+  InputDescriptor& operator=(const InputDescriptor&) = delete;
+  ~InputDescriptor();
+};
+
 struct InputLayout {
   std::string path;
   gds::MappedFile file;
+  InputDescriptor descriptor;  // for copies from file to file
   gds::Diagnostics diagnostics;
   gds::LayoutSummary summary;
   gds::Hierarchy hierarchy;
@@ -50,6 +62,9 @@ void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log);
 
 // The log lines for the reader's warnings (kept details, then counts of the rest).
 void LogReaderWarnings(const gds::Diagnostics& diagnostics, const std::string& label, EngineLog& log);
+
+// Copies bytes [from, to) of the input to the output as they are.
+void CopyRange(const InputLayout& in, std::uint64_t from, std::uint64_t to, OutputStream& out);
 
 // Gives back the mapped pages before `offset` (a streaming pass keeps its memory small).
 void ReleaseBehind(InputLayout& layout, std::uint64_t offset);

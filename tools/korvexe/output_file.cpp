@@ -1,5 +1,6 @@
 #include "korvexe/output_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,8 @@ namespace korvex::engine {
 namespace {
 
 constexpr std::size_t kBufferSize = 8u << 20;
+// Shorter stretches are cheaper through the buffer than by a system call of their own.
+constexpr std::uint64_t kKernelCopyFrom = 1u << 20;
 
 }  // namespace
 
@@ -32,21 +35,36 @@ OutputStream::~OutputStream() {
 void OutputStream::Create(const std::string& output) {
   output_ = output;
   temporary_ = output + ".korvexe-" + std::to_string(::getpid()) + ".tmp";
-  if (!file_.Open(temporary_))
-    throw EngineError("cannot create " + temporary_ + " beside the output: " + file_.error());
-  open_ = true;
+  fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd_ < 0) {
+    const std::string reason = std::strerror(errno);
+    temporary_.clear();
+    throw EngineError("cannot create a temporary file beside the output " + output + ": " + reason);
+  }
   records_ = std::make_unique<gds::RecordWriter>(*this, 256u << 10);
 }
 
+bool OutputStream::WriteFile(const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd_, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error_ = std::strerror(errno);
+      return !(failed_ = true);
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+    flushed_ += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
 bool OutputStream::Write(const std::uint8_t* data, std::size_t size) {
-  if (failed_) return false;
+  if (failed_ || fd_ < 0) return false;
+  if (pending_to_ > pending_from_ && !FlushPending()) return false;
   if (used_ + size > buffer_.size()) {
     if (!FlushBuffer()) return false;
-    if (size >= buffer_.size()) {
-      if (!file_.Write(data, size)) return !(failed_ = true);
-      flushed_ += size;
-      return true;
-    }
+    if (size >= buffer_.size()) return WriteFile(data, size);
   }
   std::memcpy(buffer_.data() + used_, data, size);
   used_ += size;
@@ -55,9 +73,29 @@ bool OutputStream::Write(const std::uint8_t* data, std::size_t size) {
 
 bool OutputStream::FlushBuffer() {
   if (used_ == 0 || failed_) return !failed_;
-  if (!file_.Write(buffer_.data(), used_)) return !(failed_ = true);
-  flushed_ += used_;
+  const std::size_t n = used_;
   used_ = 0;
+  return WriteFile(buffer_.data(), n);
+}
+
+bool OutputStream::FlushPending() {
+  const std::uint64_t from = pending_from_, to = pending_to_;
+  pending_from_ = pending_to_ = 0;
+  if (to <= from) return true;
+  if (to - from < kKernelCopyFrom || pending_fd_ < 0) return Write(pending_base_ + from, to - from);
+  if (!FlushBuffer()) return false;
+  loff_t in_offset = static_cast<loff_t>(from);
+  std::uint64_t left = to - from;
+  while (left > 0) {
+    const ssize_t n = ::copy_file_range(pending_fd_, &in_offset, fd_, nullptr, left, 0);
+    if (n <= 0) {
+      if (n < 0 && errno == EINTR) continue;
+      // Not supported between these files (or a short input): the plain way for the rest.
+      return WriteFile(pending_base_ + (to - left), left);
+    }
+    left -= static_cast<std::uint64_t>(n);
+    flushed_ += static_cast<std::uint64_t>(n);
+  }
   return true;
 }
 
@@ -66,21 +104,38 @@ void OutputStream::CopyBytes(const std::uint8_t* data, std::size_t size) {
   Write(data, size);
 }
 
+void OutputStream::CopyInput(int fd, const std::uint8_t* base, std::uint64_t from, std::uint64_t to) {
+  if (to <= from) return;
+  records_->Flush();
+  if (pending_to_ > pending_from_ && (fd != pending_fd_ || base != pending_base_ || from != pending_to_)) FlushPending();
+  if (pending_to_ > pending_from_) {
+    pending_to_ = to;
+    return;
+  }
+  pending_fd_ = fd;
+  pending_base_ = base;
+  pending_from_ = from;
+  pending_to_ = to;
+}
+
 void OutputStream::Check() {
   if (!records_->ok()) throw EngineError("cannot write the output: " + records_->error());
-  if (failed_) throw EngineError("cannot write the output: " + file_.error());
+  if (failed_) throw EngineError("cannot write the output: " + error_);
 }
 
 void OutputStream::Commit() {
   records_->Flush();
+  FlushPending();
   FlushBuffer();
   Check();
-  if (!file_.Close()) throw EngineError("cannot write the output: " + file_.error());
-  open_ = false;
+  const int rc = ::close(fd_);
+  fd_ = -1;
+  if (rc != 0) throw EngineError(std::string("cannot write the output: ") + std::strerror(errno));
   if (std::rename(temporary_.c_str(), output_.c_str()) != 0) {
-    const std::string reason = std::strerror(errno);
+    const std::string message = "cannot rename " + temporary_ + " to " + output_ + ": " + std::strerror(errno);
     std::remove(temporary_.c_str());
-    throw EngineError("cannot rename " + temporary_ + " to " + output_ + ": " + reason);
+    temporary_.clear();
+    throw EngineError(message);
   }
   temporary_.clear();
 }
@@ -88,9 +143,9 @@ void OutputStream::Commit() {
 void OutputStream::Discard() {
   if (temporary_.empty()) return;
   failed_ = true;
-  if (open_) {
-    file_.Close();
-    open_ = false;
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
   }
   std::remove(temporary_.c_str());
   temporary_.clear();

@@ -14,11 +14,13 @@ namespace korvex::engine {
 // True when both paths name one existing file (the same device and inode).
 bool SameFile(const std::string& a, const std::string& b);
 
-// Records and verbatim byte runs into one buffered file.
+// Records and verbatim stretches of an input into one buffered file.
 class OutputStream : public gds::ByteSink {
  public:
   OutputStream();
   ~OutputStream() override;
+  OutputStream(const OutputStream&) = delete;
+  OutputStream& operator=(const OutputStream&) = delete;
 
   // Creates the temporary file for `output`. Throws EngineError when it cannot.
   void Create(const std::string& output);
@@ -30,25 +32,35 @@ class OutputStream : public gds::ByteSink {
   gds::RecordWriter& records() { return *records_; }
   // Copies bytes as they are, after the records written so far.
   void CopyBytes(const std::uint8_t* data, std::size_t size);
+  // Copies bytes [from, to) of an input whose file is open as `fd` and mapped at `base`.
+  // Neighbouring stretches are joined, and long ones copied by the kernel, file to file.
+  void CopyInput(int fd, const std::uint8_t* base, std::uint64_t from, std::uint64_t to);
   // Throws EngineError when a write failed.
   void Check();
-  std::uint64_t bytes() const { return flushed_ + used_; }
+  std::uint64_t bytes() const { return flushed_ + used_ + (pending_to_ - pending_from_); }
   const std::string& temporary_path() const { return temporary_; }
 
   bool Write(const std::uint8_t* data, std::size_t size) override;
-  std::string error() const override { return file_.error(); }
+  std::string error() const override { return error_; }
 
  private:
+  bool WriteFile(const std::uint8_t* data, std::size_t size);
   bool FlushBuffer();
+  bool FlushPending();
 
-  gds::FileSink file_;
+  int fd_ = -1;
   std::unique_ptr<gds::RecordWriter> records_;
   std::vector<std::uint8_t> buffer_;
   std::size_t used_ = 0;
   std::uint64_t flushed_ = 0;
+  // A stretch of an input not yet copied.
+  int pending_fd_ = -1;
+  const std::uint8_t* pending_base_ = nullptr;
+  std::uint64_t pending_from_ = 0;
+  std::uint64_t pending_to_ = 0;
   std::string output_;
   std::string temporary_;
-  bool open_ = false;
+  std::string error_;
   bool failed_ = false;
 };
 

@@ -14,10 +14,6 @@ bool EndsWith(const InputLayout& in, std::uint64_t end, std::uint8_t type) {
   return p[0] == 0 && p[1] == 4 && p[2] == type;
 }
 
-void CopyRange(const InputLayout& in, std::uint64_t from, std::uint64_t to, OutputStream& out) {
-  if (to > from) out.CopyBytes(in.data() + from, to - from);
-}
-
 }  // namespace
 
 std::optional<std::uint64_t> StructureEnd(const InputLayout& in, std::uint64_t offset) {

@@ -6,6 +6,7 @@
 #include "gds/stream_writer.h"
 #include "korvexe/element_filter.h"
 #include "korvexe/explode.h"
+#include "korvexe/record_copier.h"
 #include "korvexe/run_control.h"
 #include "korvexe/structure_copier.h"
 #include "korvexe/structure_names.h"
@@ -170,7 +171,9 @@ void Translation::Prune() {
   std::vector<bool> nonempty(st.size(), false);
   for (std::uint32_t s : in_.summary.listed) {
     if (!in_tree_[s]) continue;
-    if (filter_.touches_elements()) {
+    if (filter_.touches_elements() && filter_.numbers_only()) {
+      nonempty[s] = CountShapesByRecords(in_, st[s].offset, filter_) > 0;
+    } else if (filter_.touches_elements()) {
       FilterCounts scratch;
       const ElementEdit count = [&](gds::Element& e) {
         return IsReference(e) ? Outcome::kDropped : Edit(e, scratch, true);
@@ -251,6 +254,12 @@ void Translation::WriteStructure(std::uint32_t s) {
       for (std::uint64_t c : st.counts) totals_.elements += c;
       return;
     }
+  }
+  if (filter_.numbers_only() && !children_change) {
+    totals_.elements += CopyStructureByRecords(in_, st.offset, NewName(s), filter_, counts_, out_).elements +
+                        st.counts[2] + st.counts[3];
+    ++totals_.structures;
+    return;
   }
   const ElementEdit edit = [this](gds::Element& e) { return Edit(e, counts_, false); };
   totals_.elements += CopyStructure(in_, st.offset, NewName(s), edit, &out_).elements;

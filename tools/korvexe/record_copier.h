@@ -1,0 +1,25 @@
+// The fast way through a structure when every element option is a matter of numbers (layer
+// and datatype choice, renumbering, minimum width, text size): elements are judged from
+// their records, kept ones are copied byte for byte and changed ones patched record by
+// record, without building elements.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "korvexe/element_filter.h"
+#include "korvexe/input_layout.h"
+#include "korvexe/output_file.h"
+#include "korvexe/structure_copier.h"
+
+namespace korvex::engine {
+
+// Writes the structure at `offset` (with `name` when given). References are kept as they
+// are; `elements` of the result counts the shapes written. Requires filter.numbers_only().
+CopyResult CopyStructureByRecords(const InputLayout& in, std::uint64_t offset, const std::string* name,
+                                  const ElementFilter& filter, FilterCounts& counts, OutputStream& out);
+
+// The shapes of the structure at `offset` that the filter keeps. Requires numbers_only().
+std::uint64_t CountShapesByRecords(const InputLayout& in, std::uint64_t offset, const ElementFilter& filter);
+
+}  // namespace korvex::engine
