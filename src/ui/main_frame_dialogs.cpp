@@ -1,0 +1,23 @@
+// The option dialogs and structure windows, opened from the menu and the control panel.
+#include "ui/dialogs/dialog_commands.h"
+#include "ui/main_frame.h"
+
+namespace korvex {
+
+void CMainFrame::RunStructureDialog() { korvex::ShowStructureSelection(this, m_scan, m_settings, m_prompts); }
+
+bool CMainFrame::RunConfigurationSheet() { return korvex::RunConfigurationSheet(this, m_settings, m_scan, m_prompts); }
+
+void CMainFrame::RunLayerMappingDialog() { korvex::RunMappingDialog(this, MappingKind::kLayers, m_settings, m_scan, m_prompts); }
+
+void CMainFrame::RunTypeMappingDialog() {
+  korvex::RunMappingDialog(this, MappingKind::kDatatypes, m_settings, m_scan, m_prompts);
+}
+
+void CMainFrame::RunStructureMappingDialog() { korvex::RunStructureMappingDialog(this, m_settings, m_scan, m_prompts); }
+
+void CMainFrame::RunPolygonFilteringDialog() { korvex::RunPolygonFilteringDialog(this, m_settings, m_prompts); }
+
+void CMainFrame::CloseStructureDialogs() { korvex::CloseStructureWindows(); }
+
+}  // namespace korvex
