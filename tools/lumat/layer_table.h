@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 namespace korvex::lumat {
@@ -31,7 +30,8 @@ class LayerTable {
 
  private:
   std::vector<LayerKey> m_keys;
-  std::unordered_map<LayerKey, std::uint32_t> m_slots;
+  // Where each layer's pairs start in m_keys (one entry per layer number, and one past).
+  std::vector<std::uint32_t> m_layer_start;
 };
 
 }  // namespace korvex::lumat

@@ -160,6 +160,7 @@ class Renderer {
   std::vector<std::uint8_t> m_on_stack;
   std::vector<const ShapeTable*> m_tables;
   std::vector<QPointF> m_buffer;
+  std::vector<gds::Point> m_centre, m_outline;
   RenderStats m_stats;
   std::uint32_t m_until_poll = kPollEvery;
   bool m_stopped = false;
@@ -361,19 +362,33 @@ void Renderer::DrawShape(const ShapeTable& t, const Shape& shape, const Affine& 
     return;
   }
   UseSlot(shape.slot);
-  m_buffer.resize(shape.count);
-  const gds::Point* p = t.points.data() + shape.first;
-  for (std::uint32_t i = 0; i < shape.count; ++i) {
+  const gds::Point* points = t.points.data() + shape.first;
+  std::size_t count = shape.count;
+  bool area = shape.kind != ShapeKind::kLine;
+  if (shape.kind == ShapeKind::kPath) {
+    const PathLine& path = t.paths[shape.first];
+    points = t.points.data() + path.first;
+    count = path.count;
+    m_centre.assign(points, points + count);
+    std::string why;
+    area = gds::PathOutline(m_centre, path.shape, m_outline, why) && m_outline.size() > 1;
+    if (area) {
+      points = m_outline.data();
+      count = m_outline.size() - 1;  // without the closing point
+    }
+  }
+  m_buffer.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
     double x, y;
-    m.Apply(p[i].x, p[i].y, x, y);
+    m.Apply(points[i].x, points[i].y, x, y);
     m_buffer[i] = QPointF(x, y);
   }
-  if (shape.kind != ShapeKind::kLine) {
-    m_painter.drawPolygon(m_buffer.data(), int(shape.count), Qt::WindingFill);
-  } else if (shape.count == 1) {
+  if (area) {
+    m_painter.drawPolygon(m_buffer.data(), int(count), Qt::WindingFill);
+  } else if (count == 1) {
     m_painter.drawPoint(m_buffer[0]);
   } else {
-    m_painter.drawPolyline(m_buffer.data(), int(shape.count));
+    m_painter.drawPolyline(m_buffer.data(), int(count));
   }
 }
 

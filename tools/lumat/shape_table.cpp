@@ -1,12 +1,13 @@
 #include "lumat/shape_table.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <numeric>
 #include <optional>
 
 #include "gds/diagnostics.h"
 #include "gds/element.h"
-#include "gds/path_outline.h"
 #include "gds/stream_reader.h"
 
 namespace korvex::lumat {
@@ -67,8 +68,11 @@ void AddPoints(ShapeTable& table, ShapeKind kind, std::uint32_t slot, std::size_
   table.shapes.push_back(s);
 }
 
-// `outline` is scratch space kept between calls.
-void AddElement(ShapeTable& table, const gds::Element& e, std::uint32_t slot, std::vector<gds::Point>& outline) {
+std::int32_t ToInt(double v) {
+  return static_cast<std::int32_t>(std::clamp(v, double(INT32_MIN), double(INT32_MAX)));
+}
+
+void AddElement(ShapeTable& table, const gds::Element& e, std::uint32_t slot) {
   const std::size_t first = table.points.size();
   const std::vector<gds::Point>& xy = e.xy;
   switch (e.kind) {
@@ -83,14 +87,19 @@ void AddElement(ShapeTable& table, const gds::Element& e, std::uint32_t slot, st
     case gds::ElementKind::kPath: {
       const gds::PathShape shape{e.width.value_or(0), e.pathtype.value_or(0), e.bgnextn.value_or(0),
                                  e.endextn.value_or(0)};
-      std::string why;
-      if (gds::PathOutline(xy, shape, outline, why) && outline.size() > 1) {
-        table.points.insert(table.points.end(), outline.begin(), outline.end() - 1);  // not the closing point
-        AddPoints(table, ShapeKind::kPolygon, slot, first);
-      } else {
-        table.points.insert(table.points.end(), xy.begin(), xy.end());
+      table.points.insert(table.points.end(), xy.begin(), xy.end());
+      if (shape.width == 0 || xy.empty()) {
         AddPoints(table, ShapeKind::kLine, slot, first);
+        break;
       }
+      const gds::Box b = gds::PathBox(xy.data(), xy.size(), shape.width, shape.pathtype, shape.bgnextn, shape.endextn);
+      Shape s;
+      s.kind = ShapeKind::kPath;
+      s.slot = slot;
+      s.first = table.paths.size();
+      s.box = {ToInt(std::floor(b.min_x)), ToInt(std::floor(b.min_y)), ToInt(std::ceil(b.max_x)), ToInt(std::ceil(b.max_y))};
+      table.paths.push_back({first, static_cast<std::uint32_t>(xy.size()), shape});
+      table.shapes.push_back(s);
       break;
     }
     case gds::ElementKind::kNode:
@@ -156,7 +165,6 @@ std::unique_ptr<ShapeTable> ReadShapeTable(const std::uint8_t* data, std::size_t
   reader.Seek(offset);
   if (!reader.NextStructure()) return table;
   gds::Element e;
-  std::vector<gds::Point> outline;
   std::optional<LayerKey> last_key;
   std::optional<std::uint32_t> last_slot;
   std::uint32_t since_check = 0;
@@ -171,7 +179,7 @@ std::unique_ptr<ShapeTable> ReadShapeTable(const std::uint8_t* data, std::size_t
       last_key = key;
       last_slot = layers.SlotOf(key);
     }
-    if (last_slot) AddElement(*table, e, *last_slot, outline);
+    if (last_slot) AddElement(*table, e, *last_slot);
   }
   BuildBlocks(*table);
   return table;

@@ -11,13 +11,15 @@
 #include <vector>
 
 #include "gds/geometry.h"
+#include "gds/path_outline.h"
 #include "lumat/layer_table.h"
 
 namespace korvex::lumat {
 
 enum class ShapeKind : std::uint8_t {
-  kPolygon,  // boundaries, boxes, paths with width (as their outline)
+  kPolygon,  // boundaries, boxes
   kRect,     // a polygon that is an upright rectangle: its box says it all
+  kPath,     // a centre line with width; its outline is made only when drawn large
   kLine,     // paths without width, nodes
   kText,
 };
@@ -30,13 +32,19 @@ struct Shape {
   IntBox box;
   std::uint32_t slot = 0;   // LayerTable slot
   std::uint32_t count = 0;  // points (polygon, line)
-  std::uint64_t first = 0;  // into ShapeTable::points, or ShapeTable::labels for a text
+  std::uint64_t first = 0;  // into ShapeTable::points, or ::labels for a text, ::paths for a path
   ShapeKind kind = ShapeKind::kPolygon;
 };
 
 struct Label {
   gds::Point anchor;
   std::string text;
+};
+
+struct PathLine {
+  std::uint64_t first = 0;  // centre line points in ShapeTable::points
+  std::uint32_t count = 0;
+  gds::PathShape shape;
 };
 
 struct ShapeBlock {
@@ -50,6 +58,7 @@ struct ShapeTable {
   std::vector<ShapeBlock> blocks;
   std::vector<gds::Point> points;
   std::vector<Label> labels;
+  std::vector<PathLine> paths;
 };
 
 // Reads the structure whose BGNSTR is at `offset` of the stream in `data`. Pairs missing from
