@@ -243,6 +243,11 @@ void CMainFrame::showEvent(QShowEvent* event) {
     m_panel->adjustSize();
     m_panel->move(geometry().center() - m_panel->rect().center());
     if (Action(Command::ControlDialog)->isChecked()) m_panel->show();
+    // Once the main window is up, the panel goes on top of it even where no window manager
+    // keeps tool windows above their owner.
+    QTimer::singleShot(0, m_panel, [this] {
+      if (m_panel->isVisible()) m_panel->raise();
+    });
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QPushButton>
 #include <QThread>
 
 #include <filesystem>
