@@ -57,6 +57,7 @@ bool ViewIndex::Open(const std::string& path, std::string& error) {
     return false;
   }
   m_hierarchy = gds::ResolveHierarchy(m_summary);
+  m_broken = fatal != nullptr;
   if (fatal) {
     m_warning = "The file breaks off; showing what comes before. " + fatal->Text();
   } else if (m_hierarchy.cycle_count > 0) {

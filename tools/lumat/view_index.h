@@ -34,6 +34,8 @@ class ViewIndex {
   const LayerTable& layers() const { return m_layers; }
   // Empty, or the first problem met while reading (with its byte offset).
   const std::string& warning() const { return m_warning; }
+  // The file breaks off or is damaged part way (the warning says where).
+  bool broken() const { return m_broken; }
 
   // The pairs a structure's own elements use, as slots, ascending.
   const std::vector<std::uint32_t>& OwnSlots(std::uint32_t structure) const { return m_own_slots[structure]; }
@@ -67,6 +69,7 @@ class ViewIndex {
   gds::Hierarchy m_hierarchy;
   LayerTable m_layers;
   std::string m_warning;
+  bool m_broken = false;
   std::vector<std::vector<std::uint32_t>> m_own_slots;
   std::vector<std::uint32_t> m_bottom_up;
   mutable std::mutex m_mutex;

@@ -114,7 +114,9 @@ void ViewerWindow::onLoaded(std::shared_ptr<ViewIndex> index, const QString& err
   m_view->setVisibleLayers(m_layers->visibleLayers());
   m_view->showStructure(m_index.get(), top);
   updateTitle(Latin1(m_index->NameOf(top)));
-  if (!m_index->warning().empty()) tell(Latin1(m_index->warning()));
+  // A damaged file deserves a message; odd references only a note beside the drawing times.
+  if (m_index->broken()) tell(Latin1(m_index->warning()));
+  else m_note = Latin1(m_index->warning());
   emit loaded(true);
 }
 
@@ -127,6 +129,7 @@ void ViewerWindow::showCursor(double x, double y) {
 void ViewerWindow::showDrawn(double milliseconds, const RenderStats& stats) {
   QString text = tr("Drawn in %1 ms").arg(milliseconds, 0, 'f', 0);
   if (stats.limited) text += tr(" (too many placements: the rest shown as boxes)");
+  if (!m_note.isEmpty()) text += QStringLiteral("   ") + m_note;
   statusBar()->showMessage(text);
 }
 

@@ -58,6 +58,7 @@ class ViewerWindow : public QMainWindow {
   QLabel* m_cursor = nullptr;
   std::shared_ptr<ViewIndex> m_index;
   std::thread m_loader;
+  QString m_note;  // shown after the drawing time
   int m_decimals = 3;
   double m_unit = 0.001;
 };

@@ -16,6 +16,10 @@ std::string TempPath(const std::string& file_name) {
   return (dir / file_name).string();
 }
 
+void DropTail(const std::string& path, std::size_t bytes) {
+  std::filesystem::resize_file(path, std::filesystem::file_size(path) - bytes);
+}
+
 LayoutBuilder& LayoutBuilder::Structure(const std::string& name) {
   m_structures.push_back({name, {}});
   return *this;

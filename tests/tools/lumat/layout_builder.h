@@ -38,4 +38,7 @@ class LayoutBuilder {
 // A path under the temporary folder unique to this test run.
 std::string TempPath(const std::string& file_name);
 
+// Cuts the last `bytes` bytes off the file.
+void DropTail(const std::string& path, std::size_t bytes);
+
 }  // namespace korvex::lumat::testing

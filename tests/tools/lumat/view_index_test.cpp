@@ -79,6 +79,21 @@ TEST(ViewIndexTest, LayerListHoldsEveryPairIncludingTextTypes) {
   EXPECT_EQ(shapes->labels.at(0).text, "LABEL");
 }
 
+TEST(LayerTableTest, SlotsFollowTheSortedPairsUpToTheLastLayerNumber) {
+  LayerTable table;
+  table.Assign({MakeLayerKey(65535, 65535), MakeLayerKey(0, 0), MakeLayerKey(7, 2), MakeLayerKey(7, 1),
+                MakeLayerKey(7, 2), MakeLayerKey(65535, 0)});
+  ASSERT_EQ(table.size(), 5u);
+  EXPECT_EQ(table.SlotOf(MakeLayerKey(0, 0)), 0u);
+  EXPECT_EQ(table.SlotOf(MakeLayerKey(7, 1)), 1u);
+  EXPECT_EQ(table.SlotOf(MakeLayerKey(7, 2)), 2u);
+  EXPECT_EQ(table.SlotOf(MakeLayerKey(65535, 0)), 3u);
+  EXPECT_EQ(table.SlotOf(MakeLayerKey(65535, 65535)), 4u);
+  EXPECT_FALSE(table.SlotOf(MakeLayerKey(7, 0)).has_value());
+  EXPECT_FALSE(table.SlotOf(MakeLayerKey(8, 1)).has_value());
+  EXPECT_FALSE(LayerTable().SlotOf(MakeLayerKey(1, 0)).has_value());
+}
+
 TEST(ViewIndexTest, FilesThatCannotBeShownSayWhy) {
   ViewIndex missing;
   std::string error;
@@ -109,10 +124,7 @@ TEST(ViewIndexTest, TruncatedFileShowsWhatCameBeforeTheBreak) {
   b.Structure("FIRST").Rect(1, 0, 0, 0, 10, 10);
   b.Structure("SECOND").Rect(2, 0, 0, 0, 10, 10).Rect(2, 0, 20, 20, 30, 30);
   const std::string path = b.Save("truncated");
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), {});
-  bytes.resize(bytes.size() - 40);  // into the last boundary
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  testing::DropTail(path, 40);  // into the last boundary
   ViewIndex index;
   std::string error;
   ASSERT_TRUE(index.Open(path, error)) << error;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 
 #include "lumat/layer_panel.h"
@@ -90,6 +91,25 @@ TEST_F(ViewerWindowTest, UnreadableFileShowsTheReasonInAMessage) {
   m_shown.clear();
   auto nameless = Open(Args(""), false);
   ASSERT_EQ(m_shown.size(), 1u);
+}
+
+TEST_F(ViewerWindowTest, DamagedFileIsReportedAndWhatCameBeforeIsShown) {
+  const std::string path = TwoCellLayout();
+  testing::DropTail(path, 30);
+  auto window = Open(Args(path));
+  ASSERT_EQ(m_shown.size(), 1u);
+  EXPECT_TRUE(m_shown[0].text.contains("offset")) << m_shown[0].text.toStdString();
+  EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(ViewerWindowTest, MissingChildIsANoteNotAMessage) {
+  LayoutBuilder b;
+  b.Structure("TOP").Rect(1, 0, 0, 0, 100, 100).SRef("NOT_DEFINED", 0, 0);
+  auto window = Open(Args(b.Save("undefined_child")));
+  EXPECT_TRUE(m_shown.empty());
+  ASSERT_TRUE(WaitForPicture(window->view()));
+  EXPECT_TRUE(window->statusBar()->currentMessage().contains("NOT_DEFINED"))
+      << window->statusBar()->currentMessage().toStdString();
 }
 
 TEST_F(ViewerWindowTest, CursorPositionIsShownInUserUnits) {
