@@ -95,6 +95,7 @@ void LayoutView::paintEvent(QPaintEvent*) {
   // The picture's view mapped into the current one: shifted and scaled until the new
   // picture arrives.
   const double k = m_viewport.scale / m_pictureViewport.scale;
+  if (k > 16 || k < 1.0 / 16) return;  // too far from the view to be of use until the next one
   const double left = m_viewport.ScreenX(m_pictureViewport.WorldX(0));
   const double top = m_viewport.ScreenY(m_pictureViewport.WorldY(0));
   p.setRenderHint(QPainter::SmoothPixmapTransform, false);

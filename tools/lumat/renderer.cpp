@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <map>
 #include <cmath>
+#include <map>
 
 #include "lumat/layer_style.h"
 
@@ -58,8 +58,9 @@ struct LatticeRange {
 };
 
 void ClampRange(double lo, double hi, long count, long& first, long& last) {
-  first = static_cast<long>(std::max(0.0, std::floor(lo)));
-  last = static_cast<long>(std::min(double(count - 1), std::ceil(hi)));
+  // Clamped before the conversion: a far view gives indices beyond any integer.
+  first = static_cast<long>(std::clamp(std::floor(lo), 0.0, double(count)));
+  last = static_cast<long>(std::clamp(std::ceil(hi), -1.0, double(count - 1)));
 }
 
 // Index range along one step vector `s` for the corners of `q` (projection; conservative).
