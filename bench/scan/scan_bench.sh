@@ -51,8 +51,9 @@ mean_time() {
 }
 
 quarn_cmd=("$bin/quarn.exe" "$gds" -sh -sea -elmcnt -dtp "-o:$report")
-echo "Measuring cat, quarn.exe and KLayout on $mb MB ..."
+echo "Measuring cat, quarn.exe and KLayout on $mb MB ($(nproc) processors, load average $(cut -d' ' -f1 /proc/loadavg)) ..."
 cat_s=$(mean_time "$runs" "cat $gds")
+quarn1_s=$(mean_time "$runs" "${quarn_cmd[*]} -threads:1")
 quarn_s=$(mean_time "$runs" "${quarn_cmd[*]}")
 quarn_rss=$(peak_rss "${quarn_cmd[@]}")
 quarn_anon=$(peak_anon "${quarn_cmd[@]}")
@@ -78,6 +79,7 @@ echo
 echo "Input: $mb MB, $structures structures, generated in $(awk -v a="$gen_start" -v b="$gen_end" 'BEGIN { printf "%.1f", b - a }') s"
 printf '%-34s %10s %10s %16s\n' "reader" "time (s)" "MB/s" "peak memory (MB)"
 printf '%-34s %10.3f %10s %16s\n' "cat FILE >/dev/null (limit)" "$cat_s" "$(rate "$cat_s")" "-"
+printf '%-34s %10.3f %10s %16s\n' "quarn.exe, one thread" "$quarn1_s" "$(rate "$quarn1_s")" "-"
 printf '%-34s %10.3f %10s %16s\n' "quarn.exe (whole scan + report)" "$quarn_s" "$(rate "$quarn_s")" "$(mbk "$quarn_rss") RSS"
 printf '%-34s %10s %10s %16s\n' "  without the mapped file pages" "" "" "$(mbk "$quarn_anon") anon"
 if [ "$kl_s" != "-" ]; then

@@ -59,8 +59,10 @@ class Summarizer {
     start_ = start;
     stop_ = stop;
   }
-  // For a part: its records led exactly to the BGNSTR where the next part starts.
+  // For a part: its records led exactly to the BGNSTR where the next part starts, and it met
+  // no library header record (which a single pass would apply to the whole library).
   bool reached_stop() const { return reached_stop_; }
+  bool met_library_header() const { return met_library_header_; }
 
  private:
   void Warn(std::uint64_t offset, std::uint8_t type, std::string_view message) {
@@ -78,6 +80,7 @@ class Summarizer {
   std::size_t start_ = 0;
   std::size_t stop_ = 0;
   bool reached_stop_ = false;
+  bool met_library_header_ = false;
   const std::uint8_t* data_;
   std::size_t size_;
   Diagnostics& diag_;
@@ -431,12 +434,15 @@ bool Summarizer::Run() {
         Warn(rec.offset, rec.type, "record out of place skipped");
         break;
       case kBgnLib:
+        met_library_header_ = true;
         for (std::size_t i = 0; i < 12; ++i) out_.header.dates[i] = rec.Int16(i);
         break;
       case kLibName:
+        met_library_header_ = true;
         out_.header.name = std::string(rec.Text());
         break;
       case kUnits:
+        met_library_header_ = true;
         if (rec.Count64() >= 2 && !out_.header.has_units) {
           out_.header.user_unit = rec.Real(0);
           out_.header.metre_unit = rec.Real(1);
@@ -564,7 +570,7 @@ bool Summarize(const std::uint8_t* data, std::size_t size, Diagnostics& diagnost
       threads.emplace_back([&, i] {
         Summarizer s(data, size, diags[i], summaries[i], options);
         s.SetPart(i == 0 ? 0 : splits[i - 1], i + 1 < parts ? splits[i] : 0);
-        ok[i] = s.Run() && (i + 1 == parts || s.reached_stop());
+        ok[i] = s.Run() && (i + 1 == parts || s.reached_stop()) && (i == 0 || !s.met_library_header());
       });
     }
     for (std::thread& t : threads) t.join();
