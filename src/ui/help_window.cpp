@@ -7,7 +7,15 @@
 #include <QTextBrowser>
 #include <QToolBar>
 
+// The pages sit in a static library, whose resource initialiser nothing else would pull in.
+static void InitHelpResources() { Q_INIT_RESOURCE(resources); }
+
 namespace korvex {
+
+void LoadHelpPages() {
+  static const bool loaded = (InitHelpResources(), true);
+  (void)loaded;
+}
 
 QString HelpUrl(const HelpPlace& place) {
   QString url = "qrc:/help/" + QString::fromStdString(place.page);
@@ -16,6 +24,7 @@ QString HelpUrl(const HelpPlace& place) {
 }
 
 CHelpWindow::CHelpWindow(QWidget* parent) : QMainWindow(parent) {
+  LoadHelpPages();
   setWindowTitle(tr("KORVEX Help"));
   m_browser = new QTextBrowser(this);
   m_browser->setOpenExternalLinks(true);

@@ -25,6 +25,9 @@ class CHelpWindow : public QMainWindow {
   QString m_page;
 };
 
+// Makes the help pages built into the program readable; safe to call more than once.
+void LoadHelpPages();
+
 // The address of a help page inside the program.
 QString HelpUrl(const HelpPlace& place);
 

@@ -56,6 +56,8 @@ CMainFrame::CMainFrame(JobSettings& settings, ScanResult& scan, UserPrompts& pro
   CreateStatusBar();
   CreateControlPanel();
   ApplyMergeModeTexts();
+  // Files dropped anywhere on the window are opened, never pasted into the log as text.
+  m_view->setAcceptDrops(false);
   setAcceptDrops(true);
   OnNewDocument();
 }
@@ -314,6 +316,10 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 void CMainFrame::dropEvent(QDropEvent* event) {
   const QList<QUrl> urls = event->mimeData()->urls();
   event->acceptProposedAction();
+  OpenDroppedFiles(urls);
+}
+
+void CMainFrame::OpenDroppedFiles(const QList<QUrl>& urls) {
   for (const QUrl& url : urls) {
     if (url.isLocalFile()) OpenFile(url.toLocalFile());
   }

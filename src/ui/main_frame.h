@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QList>
 #include <QString>
+#include <QUrl>
 #include <map>
 #include <memory>
 
@@ -42,6 +44,8 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
   // The open-file operation: a ".log" file is shown, any other file is scanned. True when
   // a file is now shown in the view.
   bool OpenFile(const QString& path);
+  // Files dropped on the window: each local file goes to the open-file operation.
+  void OpenDroppedFiles(const QList<QUrl>& urls);
   // Empties the view: plain title, no log shown.
   void OnNewDocument();
   // Shows a file in the log view, or hands it to the editor when it is too long.

@@ -3,7 +3,10 @@
 #include <filesystem>
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QFile>
 #include <QMenu>
+#include <QUrl>
 #include <QPrinter>
 #include <QPushButton>
 #include <QStatusBar>
@@ -11,6 +14,8 @@
 #include <QToolBar>
 
 #include "ui/control_panel.h"
+#include "ui/help_topics.h"
+#include "ui/help_window.h"
 #include "ui/frame_fixture.h"
 #include "ui/pentra_view.h"
 
@@ -224,6 +229,45 @@ TEST_F(FrameTest, PrintLogPrintsTheViewOnTheChosenPrinter) {
   EXPECT_EQ(ReadFile(pdf).substr(0, 4), "%PDF");
   frame_->Action(Command::PrintSetup)->trigger();
   EXPECT_EQ(prompts_.pageSetups, 1);
+}
+
+TEST_F(FrameTest, DroppedFilesAndRecentEntriesTakeTheOpenFileRoad) {
+  MakeFrame();
+  settings_.WorkingDirectory = workDir_;
+  const std::string input = MakeInput("dropped.gds");
+  EXPECT_FALSE(frame_->View()->acceptDrops());  // a drop on the log reaches the window
+  EXPECT_TRUE(frame_->acceptDrops());
+  frame_->OpenDroppedFiles({QUrl::fromLocalFile(QString::fromStdString(input)), QUrl("https://x.example/a.gds")});
+  EXPECT_EQ(settings_.InputFile, input);
+  EXPECT_EQ(ViewText(), kScanReport);
+
+  const std::string log = dataDir_ + "/old run.log";
+  WriteFile(log, "old run\n");
+  ASSERT_TRUE(frame_->OpenFile(QString::fromStdString(log)));
+  QAction* entry = nullptr;
+  for (QAction* action : frame_->findChildren<QAction*>()) {
+    if (action->text() == "&1 " + QString::fromStdString(input)) entry = action;
+  }
+  ASSERT_NE(entry, nullptr);
+  entry->trigger();
+  EXPECT_EQ(ViewText(), kScanReport);
+  EXPECT_TRUE(frame_->View()->isReadOnly());
+}
+
+TEST(HelpPages, EveryContextTopicExistsInTheProgramsHelp) {
+  LoadHelpPages();
+  QFile page(":/help/korvex.html");
+  ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+  const QByteArray html = page.readAll();
+  for (std::uint32_t context : {kHelpContextStructureSelection, kHelpContextMapping, kHelpContextConfiguration,
+                                kHelpContextStructureMapping}) {
+    const HelpPlace place = HelpPlaceForContext(context);
+    EXPECT_TRUE(html.contains(QByteArray("id=\"") + place.anchor.c_str() + "\"")) << place.anchor;
+  }
+  EXPECT_TRUE(html.contains(QByteArray("id=\"") + UsingHelpPlace().anchor.c_str() + "\""));
+  for (const char* other : {":/help/installation.html", ":/help/polygon-filtering.html"}) {
+    EXPECT_TRUE(QFile::exists(other)) << other;
+  }
 }
 
 }  // namespace
