@@ -96,6 +96,7 @@ TEST_F(TranslateTest, StopCancelsTheRunAndOtherCommandsWaitForIt) {
   SetFake("KORVEX_FAKE_READY", ready);
   QString captionWhileRunning;
   QString statusAfterRefusal;
+  bool closedWhileRunning = true;
   std::size_t questionsWhileRunning = 0;
   auto* poll = new QTimer(frame_.get());
   QObject::connect(poll, &QTimer::timeout, frame_.get(), [&] {
@@ -108,6 +109,7 @@ TEST_F(TranslateTest, StopCancelsTheRunAndOtherCommandsWaitForIt) {
     frame_->Action(Command::Configuration)->trigger();
     questionsWhileRunning = prompts_.fileQuestions.size() - questionsWhileRunning;
     statusAfterRefusal = frame_->StatusText();
+    closedWhileRunning = frame_->close();  // the run's wait sits below: the window must stay
     frame_->ControlPanel()->Button(PanelButton::kTranslate)->click();
   });
   poll->start(10);
@@ -115,6 +117,8 @@ TEST_F(TranslateTest, StopCancelsTheRunAndOtherCommandsWaitForIt) {
   EXPECT_EQ(captionWhileRunning, "Stop");
   EXPECT_EQ(questionsWhileRunning, 0u);
   EXPECT_EQ(statusAfterRefusal.toStdString(), kRefusedWhileTranslating);
+  EXPECT_FALSE(closedWhileRunning);
+  EXPECT_TRUE(frame_->isVisible());
   EXPECT_EQ(frame_->StatusText(), "Translation cancelled");
   EXPECT_EQ(frame_->ControlPanel()->Button(PanelButton::kTranslate)->text(), "Translate");
   EXPECT_EQ(ViewText(), kScanReport);
