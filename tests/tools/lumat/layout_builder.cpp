@@ -10,10 +10,13 @@
 
 namespace korvex::lumat::testing {
 
+std::string TempFolder() {
+  return (std::filesystem::temp_directory_path() / ("korvex_lumat_tests_" + std::to_string(::getpid()))).string();
+}
+
 std::string TempPath(const std::string& file_name) {
-  const auto dir = std::filesystem::temp_directory_path() / ("korvex_lumat_tests_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  return (dir / file_name).string();
+  std::filesystem::create_directories(TempFolder());
+  return (std::filesystem::path(TempFolder()) / file_name).string();
 }
 
 void DropTail(const std::string& path, std::size_t bytes) {

@@ -35,7 +35,8 @@ class LayoutBuilder {
   std::vector<std::pair<std::string, std::vector<gds::Element>>> m_structures;
 };
 
-// A path under the temporary folder unique to this test run.
+// The temporary folder unique to this test run, and a path in it.
+std::string TempFolder();
 std::string TempPath(const std::string& file_name);
 
 // Cuts the last `bytes` bytes off the file.
