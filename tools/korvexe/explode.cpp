@@ -70,6 +70,10 @@ struct Frame {
   std::uint32_t structure = 0;
   gds::FlatTransform transform;
   std::unique_ptr<gds::StreamReader> reader;
+  // The structure's elements already read and filtered, when it is cached.
+  std::vector<gds::Element>* cached = nullptr;
+  std::size_t next = 0;
+  gds::Element* current = nullptr;  // the cached element being placed
   gds::Element element;
   // The reference being expanded: its child and the next instance.
   bool expanding = false;
@@ -89,6 +93,8 @@ class Exploder {
 
  private:
   void Push(std::uint32_t s, const gds::FlatTransform& t);
+  bool NextElement(Frame& f);
+  void Cache(std::uint32_t s);
   void Shape(Frame& f);
   void StartReference(Frame& f);
   void BeginTop() {
@@ -113,6 +119,14 @@ class Exploder {
   std::uint64_t steps_ = 0;
   static constexpr std::uint64_t kReleaseEvery = 512u << 20;
   std::uint64_t next_release_ = kReleaseEvery;
+  // Structures placed many times are read and filtered once and kept, within a budget;
+  // the others are read again from the mapped file at each placement.
+  static constexpr std::uint64_t kCacheBudget = 384u << 20;
+  std::uint64_t cache_bytes_ = 0;
+  std::uint32_t top_ = 0;
+  std::vector<std::unique_ptr<std::vector<gds::Element>>> cache_;
+  std::vector<bool> counted_;  // the filter's counts cover each structure once
+  std::vector<gds::Point> scratch_;
 };
 
 // Frames are kept for reuse: each depth keeps its reader and its element's allocations.
@@ -121,17 +135,62 @@ void Exploder::Push(std::uint32_t s, const gds::FlatTransform& t) {
     stack_.emplace_back();
     stack_.back().reader = std::make_unique<gds::StreamReader>(in_.data(), in_.size(), ignored_);
   }
+  if (s != top_ && !cache_[s] && cache_bytes_ < kCacheBudget) Cache(s);
   Frame& f = stack_[depth_++];
   f.structure = s;
   f.transform = t;
   f.expanding = false;
-  f.reader->Seek(in_.summary.structures[s].offset);
-  f.reader->NextStructure();
+  f.cached = cache_[s].get();
+  f.next = 0;
+  if (f.cached == nullptr) {
+    f.reader->Seek(in_.summary.structures[s].offset);
+    f.reader->NextStructure();
+  }
   on_path_[s] = true;
   ++result_.placements;
 }
 
+void Exploder::Cache(std::uint32_t s) {
+  gds::StreamReader reader(in_.data(), in_.size(), ignored_);
+  reader.Seek(in_.summary.structures[s].offset);
+  if (!reader.NextStructure()) return;
+  auto elements = std::make_unique<std::vector<gds::Element>>();
+  FilterCounts scratch;
+  FilterCounts& counts = counted_[s] ? scratch : counts_;
+  counted_[s] = true;
+  gds::Element e;
+  std::string note;
+  while (reader.NextElement(e)) {
+    if (e.kind != gds::ElementKind::kSRef && e.kind != gds::ElementKind::kARef && filter_.touches_elements()) {
+      note.clear();
+      const Outcome outcome = filter_.Shape(e, counts, note);
+      if (!note.empty()) log_.Warning(note, "shape change");
+      if (outcome == Outcome::kDropped) continue;
+    }
+    cache_bytes_ += sizeof(gds::Element) + e.xy.size() * sizeof(gds::Point) + e.string.size() + e.sname.size() +
+                    e.properties.size() * 64;
+    elements->push_back(e);
+  }
+  cache_[s] = std::move(elements);
+}
+
+// A cached boundary, box or node is placed without copying it: only its points are moved
+// into a scratch list for the write (see Shape()); anything else is copied first.
+bool Exploder::NextElement(Frame& f) {
+  if (f.cached == nullptr) return f.reader->NextElement(f.element);
+  if (f.next == f.cached->size()) return false;
+  f.current = &(*f.cached)[f.next++];
+  const gds::ElementKind k = f.current->kind;
+  if (k == gds::ElementKind::kBoundary || k == gds::ElementKind::kBox || k == gds::ElementKind::kNode) return true;
+  f.element = *f.current;
+  f.current = nullptr;
+  return true;
+}
+
 ExplodeResult Exploder::Run(std::uint32_t top, const std::string& name, bool drop_if_empty) {
+  top_ = top;
+  cache_.resize(in_.names.size());
+  counted_.assign(in_.names.size(), false);
   Push(top, gds::FlatTransform{});
   header_ = stack_.front().reader->structure();
   header_.name = name;
@@ -161,12 +220,14 @@ ExplodeResult Exploder::Run(std::uint32_t top, const std::string& name, bool dro
       Push(f.child, t);  // `f` is not used after this
       continue;
     }
-    if (!f.reader->NextElement(f.element)) {
+    if (!NextElement(f)) {
+      counted_[f.structure] = true;
       on_path_[f.structure] = false;
       --depth_;
       continue;
     }
-    if (f.element.kind == gds::ElementKind::kSRef || f.element.kind == gds::ElementKind::kARef) {
+    if (f.current == nullptr &&
+        (f.element.kind == gds::ElementKind::kSRef || f.element.kind == gds::ElementKind::kARef)) {
       StartReference(f);
     } else {
       Shape(f);
@@ -202,11 +263,33 @@ void Exploder::StartReference(Frame& f) {
 }
 
 void Exploder::Shape(Frame& f) {
+  if (f.current != nullptr) {
+    // Its points go through the scratch list and back, so the cached element stays as read.
+    gds::Element& e = *f.current;
+    f.current = nullptr;
+    scratch_.assign(e.xy.begin(), e.xy.end());
+    if (!gds::TransformPoints(f.transform, scratch_))
+      throw EngineError("element at offset " + std::to_string(e.offset) + " leaves the 32-bit range when flattened");
+    e.xy.swap(scratch_);
+    std::string note;
+    const bool passes = filter_.PolygonPasses(e, counts_, note);
+    if (passes) {
+      BeginTop();
+      gds::WriteElement(out_.records(), e);
+      ++result_.elements;
+    }
+    e.xy.swap(scratch_);
+    if (!note.empty()) log_.Line("Polygon " + note);
+    return;
+  }
   gds::Element& e = f.element;
   std::string note;
-  const Outcome outcome = filter_.Shape(e, counts_, note);
-  if (!note.empty()) log_.Warning(note, "shape change");
-  if (outcome == Outcome::kDropped) return;
+  if (f.cached == nullptr && filter_.touches_elements()) {  // cached elements are filtered already
+    FilterCounts scratch;
+    const Outcome outcome = filter_.Shape(e, counted_[f.structure] ? scratch : counts_, note);
+    if (!note.empty() && !counted_[f.structure]) log_.Warning(note, "shape change");
+    if (outcome == Outcome::kDropped) return;
+  }
   Place(e, f.transform);
   note.clear();
   const bool passes = filter_.PolygonPasses(e, counts_, note);

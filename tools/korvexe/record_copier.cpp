@@ -91,9 +91,10 @@ CopyResult RecordCopier::Run(std::uint64_t offset, const std::string* name) {
     }
   }
   if (out_ == nullptr) return result_;
-  const std::uint64_t tail = ended ? reader_.offset() - 4 : reader_.offset();
-  Flush(std::max(tail, run_));
-  out_->records().Empty(gds::kEndStr);
+  // The structure's own ENDSTR stays in the run, so that unchanged neighbours join into one
+  // stretch; a missing one is supplied.
+  Flush(std::max(reader_.offset(), run_));
+  if (!ended) out_->records().Empty(gds::kEndStr);
   out_->Check();
   return result_;
 }
