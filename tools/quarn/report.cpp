@@ -169,21 +169,6 @@ void DrawHierarchy(const LayoutSummary& s, const std::vector<std::vector<std::ui
 
 }  // namespace
 
-std::string EncodeName(std::string_view name) {
-  std::string out;
-  out.reserve(name.size());
-  for (unsigned char c : name) {
-    if (c < 0x21 || c > 0x7E || c == '%' || c == '(' || c == ')' || c == '|') {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
 std::string FormatUserUnits(std::int64_t value, std::int64_t resolution) {
   if (resolution <= 0) resolution = 1;
   std::string out;

@@ -11,11 +11,12 @@
 #include "gds/diagnostics.h"
 #include "gds/hierarchy.h"
 #include "gds/layout_summary.h"
+#include "gds/name_codec.h"
 
 namespace korvex::quarn {
 
-// Bytes outside 0x21..0x7E and the bytes % ( ) | become %XX (upper-case hex).
-std::string EncodeName(std::string_view name);
+// Names in the report are written in the %XX form shared by all the programs.
+using gds::EncodeName;
 
 // `value` database units in user units with as many decimals as needed to be exact
 // (resolution 1000: 12005 -> "12.005", -1500 -> "-1.5", 2000 -> "2").
