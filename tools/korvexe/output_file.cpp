@@ -41,10 +41,18 @@ void OutputStream::Create(const std::string& output) {
     temporary_.clear();
     throw EngineError("cannot create a temporary file beside the output " + output + ": " + reason);
   }
+  writer_.Attach(fd_);
   records_ = std::make_unique<gds::RecordWriter>(*this, 256u << 10);
 }
 
+bool OutputStream::Settle() {
+  if (writer_.Drain()) return true;
+  error_ = writer_.error();
+  return !(failed_ = true);
+}
+
 bool OutputStream::WriteFile(const std::uint8_t* data, std::size_t size) {
+  if (!Settle()) return false;
   while (size > 0) {
     const ssize_t n = ::write(fd_, data, size);
     if (n < 0) {
@@ -75,7 +83,12 @@ bool OutputStream::FlushBuffer() {
   if (used_ == 0 || failed_) return !failed_;
   const std::size_t n = used_;
   used_ = 0;
-  return WriteFile(buffer_.data(), n);
+  if (writer_.Submit(buffer_, n)) {
+    submitted_ += n;
+    return true;
+  }
+  error_ = writer_.error();
+  return !(failed_ = true);
 }
 
 bool OutputStream::FlushPending() {
@@ -83,7 +96,7 @@ bool OutputStream::FlushPending() {
   pending_from_ = pending_to_ = 0;
   if (to <= from) return true;
   if (to - from < kKernelCopyFrom || pending_fd_ < 0) return Write(pending_base_ + from, to - from);
-  if (!FlushBuffer()) return false;
+  if (!FlushBuffer() || !Settle()) return false;
   loff_t in_offset = static_cast<loff_t>(from);
   std::uint64_t left = to - from;
   while (left > 0) {
@@ -127,6 +140,7 @@ void OutputStream::Commit() {
   records_->Flush();
   FlushPending();
   FlushBuffer();
+  Settle();
   Check();
   const int rc = ::close(fd_);
   fd_ = -1;
@@ -143,6 +157,7 @@ void OutputStream::Commit() {
 void OutputStream::Discard() {
   if (temporary_.empty()) return;
   failed_ = true;
+  writer_.Drain();
   if (fd_ >= 0) {
     ::close(fd_);
     fd_ = -1;

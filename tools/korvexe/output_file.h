@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gds/record_writer.h"
+#include "korvexe/background_writer.h"
 
 namespace korvex::engine {
 
@@ -37,7 +38,7 @@ class OutputStream : public gds::ByteSink {
   void CopyInput(int fd, const std::uint8_t* base, std::uint64_t from, std::uint64_t to);
   // Throws EngineError when a write failed.
   void Check();
-  std::uint64_t bytes() const { return flushed_ + used_ + (pending_to_ - pending_from_); }
+  std::uint64_t bytes() const { return flushed_ + submitted_ + used_ + (pending_to_ - pending_from_); }
   const std::string& temporary_path() const { return temporary_; }
 
   bool Write(const std::uint8_t* data, std::size_t size) override;
@@ -45,6 +46,8 @@ class OutputStream : public gds::ByteSink {
 
  private:
   bool WriteFile(const std::uint8_t* data, std::size_t size);
+  // Waits for the background writer before the file is written any other way.
+  bool Settle();
   bool FlushBuffer();
   bool FlushPending();
 
@@ -52,7 +55,9 @@ class OutputStream : public gds::ByteSink {
   std::unique_ptr<gds::RecordWriter> records_;
   std::vector<std::uint8_t> buffer_;
   std::size_t used_ = 0;
-  std::uint64_t flushed_ = 0;
+  std::uint64_t flushed_ = 0;    // written here
+  std::uint64_t submitted_ = 0;  // handed to writer_
+  BackgroundWriter writer_;
   // A stretch of an input not yet copied.
   int pending_fd_ = -1;
   const std::uint8_t* pending_base_ = nullptr;
