@@ -26,11 +26,14 @@ std::string ListNames(const std::vector<std::string>& names, const std::vector<s
 
 }  // namespace
 
-std::string EncodeName(std::string_view name) {
+namespace {
+
+template <typename Escaped>
+std::string Encode(std::string_view text, Escaped escaped) {
   std::string out;
-  out.reserve(name.size());
-  for (unsigned char c : name) {
-    if (c < 0x21 || c > 0x7E || c == '%' || c == '(' || c == ')' || c == '|') {
+  out.reserve(text.size());
+  for (unsigned char c : text) {
+    if (escaped(c)) {
       out += '%';
       out += kHex[c >> 4];
       out += kHex[c & 15];
@@ -39,6 +42,18 @@ std::string EncodeName(std::string_view name) {
     }
   }
   return out;
+}
+
+}  // namespace
+
+std::string EncodeName(std::string_view name) {
+  return Encode(name, [](unsigned char c) {
+    return c < 0x21 || c > 0x7E || c == '%' || c == '(' || c == ')' || c == '|';
+  });
+}
+
+std::string EncodeText(std::string_view text) {
+  return Encode(text, [](unsigned char c) { return c < 0x20 || c > 0x7E || c == '%'; });
 }
 
 std::string DecodeName(std::string_view text) {

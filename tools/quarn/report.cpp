@@ -8,25 +8,9 @@ namespace korvex::quarn {
 namespace {
 
 using gds::Box;
+using gds::EncodeText;
 using gds::Hierarchy;
 using gds::LayoutSummary;
-
-constexpr const char* kHex = "0123456789ABCDEF";
-
-// For free text of the header: only control and 8-bit bytes (and %) are encoded.
-std::string EncodeText(std::string_view text) {
-  std::string out;
-  for (unsigned char c : text) {
-    if (c < 0x20 || c > 0x7E || c == '%') {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
 
 std::string NumberList(const gds::NumberSet& set, std::vector<std::string>& lines) {
   std::string line;

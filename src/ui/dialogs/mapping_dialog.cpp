@@ -130,17 +130,8 @@ void MappingDialog::accept() {
   QDialog::accept();
 }
 
-// Page Up and Page Down page through the rows from within a row's field, as they would in a
-// list.
 bool MappingDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
-      m_scroll->triggerAction(key == Qt::Key_PageUp ? QAbstractSlider::SliderPageStepSub
-                                                    : QAbstractSlider::SliderPageStepAdd);
-      return true;
-    }
-  }
+  if (PageRowsByKey(event, m_scroll)) return true;
   return QDialog::eventFilter(watched, event);
 }
 

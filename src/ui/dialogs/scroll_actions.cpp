@@ -1,6 +1,8 @@
 #include "ui/dialogs/scroll_actions.h"
 
 #include <QAbstractSlider>
+#include <QKeyEvent>
+#include <QScrollBar>
 
 namespace korvex {
 
@@ -19,6 +21,14 @@ ScrollAction ScrollActionOf(int sliderAction) {
     default:
       return ScrollAction::kOther;
   }
+}
+
+bool PageRowsByKey(QEvent* event, QScrollBar* scroll) {
+  if (event->type() != QEvent::KeyPress) return false;
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  if (key != Qt::Key_PageUp && key != Qt::Key_PageDown) return false;
+  scroll->triggerAction(key == Qt::Key_PageUp ? QAbstractSlider::SliderPageStepSub : QAbstractSlider::SliderPageStepAdd);
+  return true;
 }
 
 }  // namespace korvex

@@ -120,13 +120,8 @@ bool StructureMappingDialog::eventFilter(QObject* watched, QEvent* event) {
       // back); uniqueness is checked when scrolling and on OK.
       m_model.LeaveField(row);
       ShowText(OutputField(row), m_model.RowField(row));
-    } else if (event->type() == QEvent::KeyPress) {
-      const int key = static_cast<QKeyEvent*>(event)->key();
-      if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
-        m_scroll->triggerAction(key == Qt::Key_PageUp ? QAbstractSlider::SliderPageStepSub
-                                                      : QAbstractSlider::SliderPageStepAdd);
-        return true;
-      }
+    } else if (PageRowsByKey(event, m_scroll)) {
+      return true;
     }
   }
   return QDialog::eventFilter(watched, event);
