@@ -7,7 +7,7 @@
 namespace korvex {
 
 // Filter entries: description and pattern pairs, each part followed by "|", ended by "||".
-inline constexpr const char* kGdsFilter = "GDS Files (*.gds)|*.gds|All Files (*.*)|*.*||";
+inline constexpr const char* kGdsFileTypes = "GDS Files (*.gds)|*.gds|All Files (*.*)|*.*||";
 inline constexpr const char* kLogFilter = "LOG Files (*.log)|*.log|All Files (*.*)|*.*||";
 inline constexpr const char* kExeFilter = "EXE Files (*.exe)|*.exe|All Files (*.*)|*.*||";
 

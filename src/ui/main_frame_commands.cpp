@@ -29,7 +29,7 @@ void CMainFrame::OnSelectGdsFile() {
   if (RefusedWhileTranslating()) return;
   FileQuestion question;
   question.title = "Select GDS File";
-  question.filter = kGdsFilter;
+  question.filter = kGdsFileTypes;
   question.defaultExtension = "gds";
   question.initialPath = m_settings.InputFile;
   question.mustExist = true;

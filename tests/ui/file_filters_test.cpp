@@ -8,7 +8,7 @@ namespace {
 using Filters = std::vector<std::string>;
 
 TEST(FileFilters, SpecificTypeFirstAndAllFilesMatchNamesWithoutDot) {
-  EXPECT_EQ(DialogNameFilters(kGdsFilter), (Filters{"GDS Files (*.gds)", "All Files (*)"}));
+  EXPECT_EQ(DialogNameFilters(kGdsFileTypes), (Filters{"GDS Files (*.gds)", "All Files (*)"}));
   EXPECT_EQ(DialogNameFilters(kLogFilter), (Filters{"LOG Files (*.log)", "All Files (*)"}));
   EXPECT_EQ(DialogNameFilters(kExeFilter), (Filters{"EXE Files (*.exe)", "All Files (*)"}));
 }

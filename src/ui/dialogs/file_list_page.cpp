@@ -51,7 +51,7 @@ void CFileList::Refresh() {
 void CFileList::AddFiles() {
   FileQuestion question;
   question.title = kAddFilesTitle;
-  question.filter = kGdsFilter;
+  question.filter = kGdsFileTypes;
   question.defaultExtension = "gds";
   question.initialPath = m_settings.InputFile;  // the dialog opens in the input file's folder
   question.mustExist = true;
