@@ -40,14 +40,4 @@ class FrameTest : public CompanionTest {
   std::string savedConfig_;
 };
 
-inline constexpr const char* kScanReport =
-    "quarn scan of a test layout\n"
-    "STRUCTURE_LIST\n1) TOP\n2) A\n\n"
-    "LAYERS_CONTAINING_DATA\nLayers:\n1,2,10\n\n"
-    "DATATYPES_USED\nDatatypes:\n0,5\n\n"
-    "STRUCTURE_ELEMENT_COUNTS\nName (Boundary, Path, ARef, SRef, Text)\nTOP (1, 0, 0, 1, 0)\nA (2, 1, 0, 0, 3)\n\n"
-    "STRUCTURE EXTENTS\nResolution: 1000\nUser Units: UM\nName (MinX, MinY, MaxX, MaxY)\n"
-    "TOP (0, 0, 10, 10)\nA (0, 0, 5, 2.5)\n\n"
-    "HIERARCHY of INDEPENDENT STRUCTURES\n\nTOP\n  |\n  |__ A\n";
-
 }  // namespace korvex::test
