@@ -37,8 +37,8 @@ CMainFrame::CMainFrame(JobSettings& settings, ScanResult& scan, UserPrompts& pro
       m_panelEnabling(InitialPanelEnabling()),
       m_statusText(kIdleText) {
   resize(800, 600);
+  DeferredPlacement placement(this);
   {
-    WidgetPlacement placement(this);
     ProfileStore store;
     LoadSettings(m_settings, store, &placement, RunningProgramPath());
     if (store.Open(kStoreName)) m_recent.Load(store);
@@ -60,6 +60,7 @@ CMainFrame::CMainFrame(JobSettings& settings, ScanResult& scan, UserPrompts& pro
   m_view->setAcceptDrops(false);
   setAcceptDrops(true);
   OnNewDocument();
+  placement.Apply();
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -240,7 +241,7 @@ void CMainFrame::CreateControlPanel() {
 
 void CMainFrame::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  if (!m_panelPlaced) {
+  if (!m_panelPlaced && m_panel != nullptr) {
     m_panelPlaced = true;
     m_panel->adjustSize();
     m_panel->move(geometry().center() - m_panel->rect().center());

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 #include "core/job/window_placement.h"
 
 namespace korvex {
@@ -23,6 +25,26 @@ class WidgetPlacement : public PlacementWindow {
 
  private:
   QWidget* m_widget;
+};
+
+// For a window still being built: the restored rectangle is only noted, and applied by Apply()
+// once every part of the window exists. Showing is left to the window's owner, so no event
+// reaches a half-built window.
+class DeferredPlacement : public PlacementWindow {
+ public:
+  explicit DeferredPlacement(QWidget* widget) : m_now(widget) {}
+
+  WindowRect NormalRect() const override { return m_rect ? *m_rect : m_now.NormalRect(); }
+  bool IsMaximized() const override { return false; }
+  void SetNormalRect(const WindowRect& r) override { m_rect = r; }
+  void ShowNormal() override {}
+  void Apply() {
+    if (m_rect) m_now.SetNormalRect(*m_rect);
+  }
+
+ private:
+  WidgetPlacement m_now;
+  std::optional<WindowRect> m_rect;
 };
 
 }  // namespace korvex

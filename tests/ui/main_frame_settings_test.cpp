@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ui/control_panel.h"
 #include "ui/fake_prompts.h"
 #include "ui/main_frame.h"
 
@@ -37,6 +38,33 @@ TEST(MainFrameSettings, LoadedWhenCreatedAndSavedWhenClosed) {
   EXPECT_NE(text.str().find("NewTopStr=OTHER\n"), std::string::npos) << text.str();
   EXPECT_NE(text.str().find("MergeMode=3\n"), std::string::npos);
   EXPECT_NE(text.str().find("Statusbar=0\n"), std::string::npos);
+  std::filesystem::remove(StorePath());
+}
+
+// What a window manager leaves after one ordinary run: a moved and resized window. The frame
+// must start on it (nothing shown while half built) and come up at that rectangle.
+TEST(MainFrameSettings, StartsOnAStoredPlacementAtItsSize) {
+  std::filesystem::create_directories(StorePath().parent_path());
+  std::ofstream(StorePath()) << "[Korvex]\nWindowTopX=479\nWindowTopY=419\nWindowBotX=1279\nWindowBotY=1019\n"
+                                "WindowshowCmd=0\n";
+  JobSettings settings;
+  ScanResult scan;
+  test::FakePrompts prompts;
+  {
+    CMainFrame frame(settings, scan, prompts);
+    EXPECT_FALSE(frame.isVisible());  // the owner shows it
+    frame.show();
+    EXPECT_TRUE(frame.ControlPanel()->isVisible());
+    EXPECT_EQ(frame.normalGeometry().size(), QSize(800, 600));
+    EXPECT_EQ(frame.normalGeometry().topLeft(), QPoint(479, 419));
+    frame.setGeometry(100, 120, 640, 480);
+    frame.close();
+  }
+  std::ifstream in(StorePath());
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("WindowBotX=740\n"), std::string::npos) << text.str();
+  EXPECT_NE(text.str().find("WindowBotY=600\n"), std::string::npos) << text.str();
   std::filesystem::remove(StorePath());
 }
 
