@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "core/support/file_io.h"
 #include "core/support/paths.h"
 #include "korvexe/engine_log.h"
 #include "korvexe/engine_options.h"

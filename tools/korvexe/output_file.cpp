@@ -19,12 +19,6 @@ constexpr std::uint64_t kKernelCopyFrom = 1u << 20;
 
 }  // namespace
 
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
-  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 OutputStream::OutputStream() : buffer_(kBufferSize) {}
 
 OutputStream::~OutputStream() {

@@ -12,9 +12,6 @@
 
 namespace korvex::engine {
 
-// True when both paths name one existing file (the same device and inode).
-bool SameFile(const std::string& a, const std::string& b);
-
 // Records and verbatim stretches of an input into one buffered file.
 class OutputStream : public gds::ByteSink {
  public:

@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include "core/support/file_io.h"
 #include "gds/hierarchy.h"
 #include "gds/layout_summary.h"
 #include "gds/mapped_file.h"
@@ -77,6 +78,12 @@ bool ParseArguments(int argc, char** argv, Arguments& args) {
 int main(int argc, char** argv) {
   Arguments args;
   if (!ParseArguments(argc, argv, args)) return 2;
+  // Writing the report over the layout would lose it; the rename below would do just that.
+  if (korvex::SameFile(args.input, args.report)) {
+    std::fprintf(stderr, "%s: the report %s would overwrite the input file %s\n", kProgram, args.report.c_str(),
+                 args.input.c_str());
+    return 1;
+  }
 
   korvex::gds::MappedFile file;
   if (!file.Open(args.input)) {

@@ -5,6 +5,7 @@
 #include "core/job/companion_start.h"
 #include "core/job/control_panel_state.h"
 #include "core/support/argument_text.h"
+#include "core/support/file_io.h"
 #include "core/support/paths.h"
 #include "core/support/side_file_path.h"
 
@@ -75,6 +76,9 @@ bool RunScan(const std::string& path, JobSettings& settings, ScanResult& scan, L
   request.argumentText = ScannerArguments(path, reportPath);
   request.wait = true;  // and no pump: the window does not take commands during a scan
   if (!CheckQuotedNames(host, {path, reportPath})) return fail("");
+  if (SameFile(path, reportPath)) {
+    return fail("The scan report " + reportPath + " would overwrite the input file " + path + ".");
+  }
 
   host.ShowWaitCursor(true);
   const LaunchResult result = StartCompanion(launcher, host, request);

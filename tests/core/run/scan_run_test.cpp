@@ -153,6 +153,29 @@ TEST_F(ScanRunTest, InputWithDoubleQuoteIsRefusedBeforeStart) {
   EXPECT_EQ(host_.LastStatus(), "Failed Scanning GDS File");
 }
 
+// A layout named like a report, or reached through a link under the report's name, must not
+// be overwritten by its own scan.
+TEST_F(ScanRunTest, ReportPathThatIsTheInputIsRefusedBeforeStart) {
+  settings_.WorkingDirectory = dataDir_;
+  const std::string named = dataDir_ + "/chip.ssn";
+  WriteFile(named, "layout bytes");
+  EXPECT_FALSE(Scan(named));
+  EXPECT_FALSE(ReadRecord().present);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text,
+            "The scan report " + named + " would overwrite the input file " + named + ".");
+  EXPECT_EQ(ReadFile(named), "layout bytes");
+  EXPECT_EQ(host_.LastStatus(), "Failed Scanning GDS File");
+
+  host_ = test::RecordingHost();
+  const std::string linked = dataDir_ + "/other.gds";
+  std::filesystem::create_hard_link(named, linked);
+  std::filesystem::rename(named, dataDir_ + "/other.ssn");
+  EXPECT_FALSE(Scan(linked));
+  EXPECT_FALSE(ReadRecord().present);
+  EXPECT_EQ(ReadFile(linked), "layout bytes");
+}
+
 TEST_F(ScanRunTest, ReportThatCannotBeOpenedEndsTheRun) {
   ScanFirstFile();
   ::unsetenv("KORVEX_FAKE_WRITE_TEXT");  // the scanner writes no report

@@ -95,6 +95,33 @@ TEST_F(QuarnRun, ScansAGoodFileQuietly) {
   EXPECT_NE(o.text.find("\nTOP (0, 0, 1, 1)\n"), std::string::npos);
 }
 
+// The report must never replace the layout it describes: not by name, not through a link,
+// not by the default name of an input that itself ends in .ssn.
+TEST_F(QuarnRun, RefusesAReportPathThatIsTheInput) {
+  const std::vector<std::uint8_t> layout = MinimalLibrary();
+  const fs::path in = dir_ / "lay.gds";
+  std::ofstream(in, std::ios::binary).write(reinterpret_cast<const char*>(layout.data()),
+                                             static_cast<std::streamsize>(layout.size()));
+  fs::create_symlink(in, dir_ / "soft.gds");
+  fs::create_hard_link(in, dir_ / "hard.gds");
+  fs::copy_file(in, dir_ / "named.ssn");
+  const std::vector<std::vector<std::string>> runs = {
+      {kQuarn, in.string(), "-o:" + in.string()},
+      {kQuarn, in.string(), "-o:" + (dir_ / "soft.gds").string()},
+      {kQuarn, (dir_ / "soft.gds").string(), "-o:" + (dir_ / "hard.gds").string()},
+      {kQuarn, "named.ssn"},
+  };
+  for (const std::vector<std::string>& argv : runs) {
+    const testing::ProgramRun run = testing::RunProgram(argv, dir_.string(), 60);
+    EXPECT_EQ(run.exit_code, 1) << argv.back();
+    EXPECT_NE(run.err.find("would overwrite the input file"), std::string::npos) << run.err;
+  }
+  for (const char* name : {"lay.gds", "hard.gds", "named.ssn"}) {
+    EXPECT_EQ(fs::file_size(dir_ / name), layout.size()) << name;
+  }
+  EXPECT_TRUE(fs::is_symlink(dir_ / "soft.gds"));
+}
+
 TEST_F(QuarnRun, RefusesAnEmptyFileAGzipFileAndRandomBytesWithOneLine) {
   Outcome o = Scan({});
   ExpectCleanOutcome(o, "empty");
