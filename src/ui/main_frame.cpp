@@ -343,6 +343,11 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   CloseStructureWindows();
   m_panel->hide();
   m_findDialog->hide();
+  // Exit ends the program: a window of its own without an owner (the help) must not keep it
+  // running.
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window != this && window->parentWidget() == nullptr && window->isVisible()) window->close();
+  }
   // Only the newest scan report is kept, and only while the program runs.
   if (!m_scan.ReportFile.empty() && FileExists(m_scan.ReportFile)) std::remove(m_scan.ReportFile.c_str());
   event->accept();

@@ -254,6 +254,15 @@ TEST_F(FrameTest, DroppedFilesAndRecentEntriesTakeTheOpenFileRoad) {
   EXPECT_TRUE(frame_->View()->isReadOnly());
 }
 
+TEST_F(FrameTest, ExitClosesTheHelpWindowToo) {
+  MakeFrame();
+  frame_->Action(Command::RunningKorvex)->trigger();
+  ASSERT_TRUE(HelpWindow().isVisible());
+  frame_->Action(Command::Exit)->trigger();
+  EXPECT_FALSE(frame_->isVisible());
+  EXPECT_FALSE(HelpWindow().isVisible());
+}
+
 TEST(HelpPages, EveryContextTopicExistsInTheProgramsHelp) {
   LoadHelpPages();
   QFile page(":/help/korvex.html");
