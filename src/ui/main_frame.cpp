@@ -245,11 +245,13 @@ void CMainFrame::showEvent(QShowEvent* event) {
     m_panelPlaced = true;
     m_panel->adjustSize();
     m_panel->move(geometry().center() - m_panel->rect().center());
-    if (Action(Command::ControlDialog)->isChecked()) m_panel->show();
-    // Once the main window is up, the panel goes on top of it even where no window manager
-    // keeps tool windows above their owner.
+    // The panel is shown once the main window is up: a window manager that meets the panel
+    // before its owner takes it as a window of its own and lets the owner cover it. Raised too,
+    // for window managers that keep no tool window above its owner.
     QTimer::singleShot(0, m_panel, [this] {
-      if (m_panel->isVisible()) m_panel->raise();
+      if (!Action(Command::ControlDialog)->isChecked()) return;
+      m_panel->show();
+      m_panel->raise();
     });
   }
 }

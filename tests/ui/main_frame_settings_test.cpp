@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QStatusBar>
 #include <cstdlib>
 #include <filesystem>
@@ -54,6 +55,7 @@ TEST(MainFrameSettings, StartsOnAStoredPlacementAtItsSize) {
     CMainFrame frame(settings, scan, prompts);
     EXPECT_FALSE(frame.isVisible());  // the owner shows it
     frame.show();
+    QCoreApplication::processEvents();  // the panel follows once the window is up
     EXPECT_TRUE(frame.ControlPanel()->isVisible());
     EXPECT_EQ(frame.normalGeometry().size(), QSize(800, 600));
     EXPECT_EQ(frame.normalGeometry().topLeft(), QPoint(479, 419));
