@@ -205,6 +205,11 @@ void CMainFrame::CreateToolBar() {
 }
 
 void CMainFrame::CreateStatusBar() {
+  // The job's top structure, beside the indicators: the structure window may change it at
+  // any time, so it is read again with them.
+  m_top = new QLabel(this);
+  m_top->setToolTip(tr("Top structure of the job"));
+  statusBar()->addPermanentWidget(m_top);
   const char* names[3] = {"CAP", "NUM", "SCRL"};
   for (int i = 0; i < 3; ++i) {
     m_locks[i] = new QLabel(names[i], this);
@@ -213,13 +218,20 @@ void CMainFrame::CreateStatusBar() {
     statusBar()->addPermanentWidget(m_locks[i]);
   }
   UpdateLockIndicators();
+  UpdateTopStructureIndicator();
   auto* timer = new QTimer(this);
   connect(timer, &QTimer::timeout, this, &CMainFrame::UpdateLockIndicators);
+  connect(timer, &QTimer::timeout, this, &CMainFrame::UpdateTopStructureIndicator);
   timer->start(500);
   statusBar()->showMessage(m_statusText);
   const bool visible = m_settings.Statusbar != 0;
   Action(Command::StatusBar)->setChecked(visible);
   statusBar()->setVisible(visible);
+}
+
+void CMainFrame::UpdateTopStructureIndicator() {
+  const QString text = m_scan.TopStructure.empty() ? QString() : tr("Top: %1").arg(QString::fromStdString(m_scan.TopStructure));
+  if (m_top->text() != text) m_top->setText(text);
 }
 
 void CMainFrame::UpdateLockIndicators() {

@@ -64,6 +64,7 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
   CFindDialog* FindDialog() const { return m_findDialog; }
   const RecentFileList& RecentFiles() const { return m_recent; }
   QLabel* LockIndicator(int index) const { return m_locks[index]; }
+  QLabel* TopStructureIndicator() const { return m_top; }
 
   // RunHost, ScanHost, TranslationHost.
   void SetStatusText(const std::string& text) override;
@@ -139,6 +140,7 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
   void UpdateLogCommands();
   void UpdateEditCommands();
   void UpdateLockIndicators();
+  void UpdateTopStructureIndicator();
   void ApplyMergeModeTexts();
   void FindAgain(const FindRequest& request);
   // Asks whether to save an edited log; false when the user cancelled.
@@ -160,6 +162,7 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
   std::vector<QAction*> m_recentActions;
   std::map<Command, QAction*> m_actions;
   QLabel* m_locks[3] = {};
+  QLabel* m_top = nullptr;
   std::unique_ptr<QPrinter> m_printer;
   PanelEnabling m_panelEnabling;
   RecentFileList m_recent;

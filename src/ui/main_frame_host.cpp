@@ -72,6 +72,7 @@ bool CMainFrame::OpenLogFile(const std::string& path) {
 void CMainFrame::SetStatusText(const std::string& text) {
   m_statusText = QString::fromStdString(text);
   statusBar()->showMessage(m_statusText);
+  UpdateTopStructureIndicator();  // a scan ends with a status text
 }
 
 void CMainFrame::ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon) {

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QUrl>
 #include <QPrinter>
@@ -60,9 +61,12 @@ TEST_F(FrameTest, StartsFromStoredPreferences) {
 
 TEST_F(FrameTest, SelectScanShowsReportReadOnly) {
   MakeFrame();
+  EXPECT_EQ(frame_->TopStructureIndicator()->text(), "");
   settings_.WorkingDirectory = workDir_;
   const std::string input = MakeInput("chip.gds");
   ASSERT_TRUE(SelectAndScan(input));
+  ASSERT_FALSE(scan_.TopStructure.empty());
+  EXPECT_EQ(frame_->TopStructureIndicator()->text().toStdString(), "Top: " + scan_.TopStructure);
   ASSERT_EQ(prompts_.fileQuestions.size(), 1u);
   EXPECT_EQ(prompts_.fileQuestions[0].title, "Select GDS File");
   EXPECT_EQ(prompts_.fileQuestions[0].filter, "GDS Files (*.gds)|*.gds|All Files (*.*)|*.*||");
