@@ -39,7 +39,9 @@ void MappedFile::Close() {
 bool MappedFile::Open(const std::string& path) {
   Close();
   error_.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO cannot hold the open forever; only regular files are read,
+  // as a device such as /dev/zero would never end.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     error_ = std::strerror(errno);
     return false;
@@ -50,8 +52,8 @@ bool MappedFile::Open(const std::string& path) {
     ::close(fd);
     return false;
   }
-  if (S_ISDIR(st.st_mode)) {
-    error_ = "is a directory";
+  if (!S_ISREG(st.st_mode)) {
+    error_ = S_ISDIR(st.st_mode) ? "is a directory" : "not a regular file";
     ::close(fd);
     return false;
   }

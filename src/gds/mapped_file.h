@@ -1,5 +1,5 @@
-// A read-only view of a whole file: a memory map for regular files, or the bytes read into
-// memory for anything that cannot be mapped (pipes, empty files).
+// A read-only view of a whole regular file: a memory map, or the bytes read into memory when
+// it cannot be mapped (empty files). Pipes, devices and other special files are refused.
 #pragma once
 
 #include <cstddef>

@@ -17,9 +17,12 @@ void InstallStopHandlers() {
   struct sigaction action {};
   action.sa_handler = NoteStop;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;  // writes in progress go on; the loops notice the flag
+  // No SA_RESTART: a blocking call is interrupted so the run can notice the stop. Every write
+  // and read loop goes on after EINTR; the long loops notice the flag.
+  action.sa_flags = 0;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);  // the terminal went away: stop as for SIGTERM
 }
 
 int StopSignal() { return g_stop; }

@@ -1,4 +1,4 @@
-// How a run ends early: a fatal error or the user's stop (SIGINT or SIGTERM).
+// How a run ends early: a fatal error or the user's stop (SIGINT, SIGTERM or SIGHUP).
 #pragma once
 
 #include <stdexcept>
@@ -18,7 +18,7 @@ class Cancelled : public std::exception {
   const char* what() const noexcept override { return "Cancelled by user"; }
 };
 
-// Installs handlers for SIGINT and SIGTERM that only note the signal.
+// Installs handlers for SIGINT, SIGTERM and SIGHUP that only note the signal.
 void InstallStopHandlers();
 // The signal noted so far (0: none).
 int StopSignal();

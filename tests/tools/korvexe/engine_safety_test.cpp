@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "korvexe/run_control.h"
@@ -114,27 +117,64 @@ TEST_F(Safety, StopRequestedEndsAsCancelledWithoutOutput) {
   ExpectUntouched();
 }
 
-TEST_F(Safety, SigtermStopsTheRealProgram) {
-  // Flattening a 20 MB layout takes long enough to be stopped in the middle.
-  const std::string big = GenerateFile(dir_, "big.gds", 13, 20u << 20);
+// Starts the real engine in `dir` with `args`; the child's pid.
+pid_t StartEngine(const std::string& dir, const std::vector<std::string>& args) {
   const pid_t pid = fork();
   if (pid == 0) {
-    if (chdir(dir_.path().c_str()) != 0) _exit(127);
+    if (chdir(dir.c_str()) != 0) _exit(127);
     const std::string program = std::string(KORVEX_BIN_DIR) + "/korvexe.exe";
-    execl(program.c_str(), program.c_str(), big.c_str(), output_.c_str(), "", "-x", "-X", "-explode", nullptr);
+    std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
     _exit(127);
   }
-  // Wait for the temporary output to appear, then stop the run.
-  for (int i = 0; i < 400 && FilesWith(dir_, ".tmp").empty(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  kill(pid, SIGTERM);
+  return pid;
+}
+
+// Waits up to `seconds` for the child; kills it when it is still running then (-1).
+int WaitOrKill(pid_t pid, int seconds) {
   int status = 0;
+  for (int i = 0; i < seconds * 100; ++i) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return status;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  kill(pid, SIGKILL);
   waitpid(pid, &status, 0);
-  if (WIFEXITED(status)) GTEST_SKIP() << "the run finished before the signal arrived";
-  ASSERT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(WTERMSIG(status), SIGTERM);
-  EXPECT_NE(ReadText(dir_.File("big.log")).find("Cancelled by user"), std::string::npos);
-  ExpectUntouched();
+  return -1;
+}
+
+TEST_F(Safety, TerminatingSignalsStopTheRealProgram) {
+  // Flattening a 20 MB layout takes long enough to be stopped in the middle.
+  const std::string big = GenerateFile(dir_, "big.gds", 13, 20u << 20);
+  for (const int signal_number : {SIGTERM, SIGHUP, SIGINT}) {
+    std::remove(dir_.File("big.log").c_str());
+    const pid_t pid = StartEngine(dir_.path(), {big, output_, "", "-x", "-X", "-explode"});
+    // Wait for the temporary output to appear, then stop the run.
+    for (int i = 0; i < 400 && FilesWith(dir_, ".tmp").empty(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    kill(pid, signal_number);
+    const int status = WaitOrKill(pid, 60);
+    ASSERT_NE(status, -1) << strsignal(signal_number) << ": the run did not stop";
+    if (WIFEXITED(status)) GTEST_SKIP() << "the run finished before the signal arrived";
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), signal_number);
+    EXPECT_NE(ReadText(dir_.File("big.log")).find("Cancelled by user"), std::string::npos);
+    ExpectUntouched();
+  }
+}
+
+// A FIFO would block the open and a device would never end: both are refused at once.
+TEST_F(Safety, InputsThatAreNotRegularFilesAreRefused) {
+  const std::string fifo = dir_.File("pipe.gds");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& input : {fifo, std::string("/dev/zero")}) {
+    const int status = WaitOrKill(StartEngine(dir_.path(), {input, output_, "", "-x", "-X"}), 20);
+    ASSERT_NE(status, -1) << input << ": still running";
+    ASSERT_TRUE(WIFEXITED(status)) << input;
+    EXPECT_EQ(WEXITSTATUS(status), 255) << input;
+    ExpectUntouched();
+  }
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "../../gds/test_bytes.h"
 #include "gds/record.h"
 #include "gds/record_writer.h"
@@ -120,6 +122,19 @@ TEST_F(QuarnRun, RefusesAReportPathThatIsTheInput) {
     EXPECT_EQ(fs::file_size(dir_ / name), layout.size()) << name;
   }
   EXPECT_TRUE(fs::is_symlink(dir_ / "soft.gds"));
+}
+
+// A FIFO would block the open and a device would be read forever: refused at once.
+TEST_F(QuarnRun, RefusesInputsThatAreNotRegularFiles) {
+  const fs::path fifo = dir_ / "pipe.gds";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& input : {fifo.string(), std::string("/dev/zero")}) {
+    const testing::ProgramRun run = testing::RunProgram({kQuarn, input, "-o:" + (dir_ / "r.ssn").string()}, dir_.string(), 20);
+    ASSERT_FALSE(run.timed_out) << input;
+    EXPECT_EQ(run.exit_code, 1) << input;
+    EXPECT_NE(run.err.find("not a regular file"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(dir_ / "r.ssn"));
+  }
 }
 
 TEST_F(QuarnRun, RefusesAnEmptyFileAGzipFileAndRandomBytesWithOneLine) {
