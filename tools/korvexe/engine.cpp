@@ -44,6 +44,7 @@ void WarnIgnoredInMerge(const EngineOptions& o, EngineLog& log) {
 WriteTotals Run(const EngineOptions& o, const std::string& working_directory, const std::string& log_path,
                 EngineLog& log, OutputStream& out) {
   RefuseSameFile(o.output, o.input, "input");
+  if (SameFile(o.output, log_path)) throw EngineError("the output " + o.output + " would overwrite the run's log " + log_path);
   std::vector<std::unique_ptr<InputLayout>> layouts;
   std::vector<std::string> merged;
   if (o.merge != MergeMode::kNone) {
@@ -70,6 +71,9 @@ WriteTotals Run(const EngineOptions& o, const std::string& working_directory, co
     for (auto& l : layouts) files.push_back(l.get());
     totals = RunMerge(o, files, out, log);
   }
+  // A run whose log could not be written has not told what it did: it keeps no output.
+  log.Finish();
+  if (!log.write_error().empty()) throw EngineError("cannot write the log " + log_path + ": " + log.write_error());
   out.Commit();
   return totals;
 }
@@ -97,10 +101,16 @@ EngineRun RunEngine(const std::vector<std::string>& args, const std::string& wor
   }
   EngineLog log;
   std::string error;
-  if (!log.Open(run.log_path, error)) {
+  bool busy = false;
+  if (!log.Open(run.log_path, error, busy)) {
     std::fprintf(stderr, "%s: cannot write the log %s: %s\n", kProgramName, run.log_path.c_str(), error.c_str());
     return run;
   }
+  // Scripts read the one reason of a failed run here, the log holds the rest.
+  const auto fail = [&](const std::string& text) {
+    log.Error(text);
+    std::fprintf(stderr, "%s: error: %s\n", kProgramName, text.c_str());
+  };
   log.Line(std::string(kProgramName) + " version " + kProgramVersion);
   log.Line("Arguments:" + ArgumentLine(args));
   log.Line("Working directory: " + working_directory);
@@ -108,14 +118,14 @@ EngineRun RunEngine(const std::vector<std::string>& args, const std::string& wor
   const ParsedOptions parsed = ParseEngineArguments(args);
   for (const std::string& note : parsed.notes) log.Line("Note: " + note);
   bool failed = !parsed.ok;
-  if (failed) log.Error(parsed.error);
+  if (failed) fail(parsed.error);
   WriteTotals totals;
   if (!failed) {
     OutputStream out;
     try {
       totals = Run(parsed.options, working_directory, run.log_path, log, out);
     } catch (const EngineError& e) {
-      log.Error(e.what());
+      fail(e.what());
       failed = true;
     } catch (const Cancelled&) {
       out.Discard();
@@ -125,7 +135,7 @@ EngineRun RunEngine(const std::vector<std::string>& args, const std::string& wor
       run.stop_signal = StopSignal();
       return run;
     } catch (const std::bad_alloc&) {
-      log.Error("out of memory");
+      fail("out of memory");
       failed = true;
     }
   }
@@ -142,6 +152,12 @@ EngineRun RunEngine(const std::vector<std::string>& args, const std::string& wor
   std::snprintf(time, sizeof time, "Run time: %.2f s", seconds);
   log.Line(time);
   log.Finish();
+  log.Close();
+  if (!log.write_error().empty() && !failed) {
+    std::fprintf(stderr, "%s: cannot write the log %s: %s\n", kProgramName, run.log_path.c_str(),
+                 log.write_error().c_str());
+    failed = true;
+  }
   run.exit_code = failed ? kExitFailure : static_cast<int>(std::min<std::uint64_t>(log.problems(), kMaxCountedExit));
   return run;
 }

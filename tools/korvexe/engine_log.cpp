@@ -1,5 +1,10 @@
 #include "korvexe/engine_log.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -9,13 +14,46 @@ EngineLog::~EngineLog() {
   if (file_ != nullptr) std::fclose(file_);
 }
 
-bool EngineLog::Open(const std::string& path, std::string& error) {
-  file_ = std::fopen(path.c_str(), "wb");
-  if (file_ == nullptr) {
+bool EngineLog::Open(const std::string& path, std::string& error, bool& busy) {
+  busy = false;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) {
     error = std::strerror(errno);
     return false;
   }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    busy = errno == EWOULDBLOCK;
+    error = busy ? "another run is writing it" : std::strerror(errno);
+    ::close(fd);
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0)) {
+    error = std::strerror(errno);
+    ::close(fd);
+    return false;
+  }
+  file_ = ::fdopen(fd, "wb");  // the lock goes with the descriptor when the file is closed
+  if (file_ == nullptr) {
+    error = std::strerror(errno);
+    ::close(fd);
+    return false;
+  }
   return true;
+}
+
+void EngineLog::Close() {
+  if (file_ == nullptr) return;
+  Flush();
+  if (std::fclose(file_) != 0 && write_error_.empty()) write_error_ = std::strerror(errno);
+  file_ = nullptr;
+}
+
+void EngineLog::Flush() {
+  if (file_ == nullptr) return;
+  errno = 0;
+  if ((std::fflush(file_) != 0 || std::ferror(file_)) && write_error_.empty())
+    write_error_ = errno != 0 ? std::strerror(errno) : "write error";
 }
 
 void EngineLog::Write(std::string_view text) {
@@ -24,8 +62,11 @@ void EngineLog::Write(std::string_view text) {
   std::string line(text);
   for (char& c : line)
     if (c == '\n' || c == '\r') c = ' ';
-  std::fwrite(line.data(), 1, line.size(), file_);
-  std::fputc('\n', file_);
+  errno = 0;
+  if ((std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fputc('\n', file_) == EOF) &&
+      write_error_.empty()) {
+    write_error_ = errno != 0 ? std::strerror(errno) : "write error";
+  }
 }
 
 void EngineLog::Line(std::string_view text) { Write(text); }
@@ -49,7 +90,7 @@ void EngineLog::Warnings(std::uint64_t count, std::string_view text) {
 void EngineLog::Error(std::string_view text) {
   ++problems_;
   Write("Error: " + std::string(text));
-  if (file_ != nullptr) std::fflush(file_);
+  Flush();
 }
 
 void EngineLog::Finish() {
@@ -58,7 +99,7 @@ void EngineLog::Finish() {
       Write("Warning: " + std::to_string(count - kDetailsPerKind) + " more of this kind: " + kind);
   }
   per_kind_.clear();
-  if (file_ != nullptr) std::fflush(file_);
+  Flush();
 }
 
 }  // namespace korvex::engine

@@ -3,15 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <thread>
 
+#include "korvexe/engine_log.h"
 #include "korvexe/run_control.h"
 #include "tools/korvexe/engine_fixture.h"
 
@@ -106,6 +110,42 @@ TEST_F(Safety, LogBesideTheInputNeverOverwritesIt) {
   const EngineResult r = Run(input_named_log);
   EXPECT_EQ(r.exit_code, 255);
   EXPECT_EQ(ReadText(input_named_log), ReadText(input_));
+}
+
+TEST_F(Safety, OutputThatIsTheRunsOwnLogIsRefused) {
+  const std::string log = dir_.File("in.log");
+  const EngineResult r = RunEngineText("\"" + input_ + "\" \"" + log + "\" \"\"" + kTail, dir_);
+  EXPECT_EQ(r.exit_code, 255);
+  EXPECT_NE(r.log.find("would overwrite the run's log"), std::string::npos) << r.log;
+  EXPECT_NE(ReadText(log).find("Run time:"), std::string::npos);
+  ExpectUntouched();
+}
+
+// A second run of one input in one folder would garble the log of the first.
+TEST_F(Safety, SecondRunWritingTheSameLogIsRefused) {
+  const std::string log = dir_.File("in.log");
+  WriteText(log, "the first run's log\n");
+  const int held = ::open(log.c_str(), O_RDWR);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  const EngineResult r = Run(input_);
+  EXPECT_EQ(r.exit_code, 255);
+  EXPECT_EQ(ReadText(log), "the first run's log\n");
+  ExpectUntouched();
+  ::close(held);
+  EXPECT_EQ(Run(input_).exit_code, 0);
+}
+
+TEST(EngineLogWrites, AFullDeviceIsNoticed) {
+  engine::EngineLog log;
+  std::string error;
+  bool busy = true;
+  ASSERT_TRUE(log.Open("/dev/full", error, busy)) << error;
+  EXPECT_FALSE(busy);
+  log.Line("a line that cannot be written");
+  log.Finish();
+  log.Close();
+  EXPECT_EQ(log.write_error(), std::strerror(ENOSPC));
 }
 
 TEST_F(Safety, StopRequestedEndsAsCancelledWithoutOutput) {
