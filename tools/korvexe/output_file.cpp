@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/support/replace_file.h"
 #include "korvexe/run_control.h"
 
 namespace korvex::engine {
@@ -28,8 +29,8 @@ OutputStream::~OutputStream() {
 
 void OutputStream::Create(const std::string& output) {
   output_ = output;
-  temporary_ = output + ".korvexe-" + std::to_string(::getpid()) + ".tmp";
-  fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Exclusive and not predictable, so that no link planted beside the output is followed.
+  fd_ = CreateTemporaryBeside(output, ".korvexe-", ".tmp", temporary_);
   if (fd_ < 0) {
     const std::string reason = std::strerror(errno);
     temporary_.clear();
@@ -136,10 +137,18 @@ void OutputStream::Commit() {
   FlushBuffer();
   Settle();
   Check();
-  const int rc = ::close(fd_);
+  // On the disk before it takes the output's name: a crash right after the run finished must
+  // not leave an empty or short output.
+  int rc = ::fsync(fd_);
+  rc = ::close(fd_) == 0 ? rc : -1;
   fd_ = -1;
-  if (rc != 0) throw EngineError(std::string("cannot write the output: ") + std::strerror(errno));
-  if (std::rename(temporary_.c_str(), output_.c_str()) != 0) {
+  if (rc != 0) {
+    const std::string message = std::string("cannot write the output: ") + std::strerror(errno);
+    std::remove(temporary_.c_str());
+    temporary_.clear();
+    throw EngineError(message);
+  }
+  if (!CommitRename(temporary_, output_)) {
     const std::string message = "cannot rename " + temporary_ + " to " + output_ + ": " + std::strerror(errno);
     std::remove(temporary_.c_str());
     temporary_.clear();

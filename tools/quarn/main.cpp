@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "core/support/file_io.h"
+#include "core/support/replace_file.h"
 #include "gds/hierarchy.h"
 #include "gds/layout_summary.h"
 #include "gds/mapped_file.h"
@@ -107,9 +108,14 @@ int main(int argc, char** argv) {
   const korvex::gds::Hierarchy hierarchy = korvex::gds::ResolveHierarchy(summary);
 
   // Write beside the report and rename, so that a failed run leaves no half-written report.
-  const std::string temp = args.report + ".part" + std::to_string(getpid());
-  std::FILE* out = std::fopen(temp.c_str(), "wb");
+  std::string temp;
+  const int fd = korvex::CreateTemporaryBeside(args.report, ".part", "", temp);
+  std::FILE* out = fd < 0 ? nullptr : ::fdopen(fd, "wb");
   if (out == nullptr) {
+    if (fd >= 0) {
+      ::close(fd);
+      std::remove(temp.c_str());
+    }
     std::fprintf(stderr, "%s: cannot write the report %s: %s\n", kProgram, args.report.c_str(), std::strerror(errno));
     return 1;
   }
@@ -123,8 +129,9 @@ int main(int argc, char** argv) {
     korvex::quarn::WriteReport(summary, hierarchy, diagnostics, report, sink);
     ok = sink.Flush();
   }
+  ok = ok && std::fflush(out) == 0 && ::fsync(::fileno(out)) == 0;
   ok = (std::fclose(out) == 0) && ok;
-  if (!ok || std::rename(temp.c_str(), args.report.c_str()) != 0) {
+  if (!ok || !korvex::CommitRename(temp, args.report)) {
     std::fprintf(stderr, "%s: cannot write the report %s: %s\n", kProgram, args.report.c_str(), std::strerror(errno));
     std::remove(temp.c_str());
     return 1;

@@ -6,33 +6,60 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <mutex>
+#include <random>
 
 #include "core/support/file_io.h"
 
 namespace korvex {
 namespace {
 
-// A new file beside path that nobody else uses; created with the usual permissions.
-int CreateSibling(const std::string& path, std::string& sibling) {
+std::string RandomPart() {
+  static std::mt19937_64 generator{std::random_device{}()};
+  static std::mutex guard;
+  std::lock_guard<std::mutex> lock(guard);
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(generator()));
+  return text;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+int CreateTemporaryBeside(const std::string& path, std::string_view infix, std::string_view suffix,
+                          std::string& temporary) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    sibling = path + ".new" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-    const int fd = ::open(sibling.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    temporary = path + std::string(infix) + std::to_string(::getpid()) + "-" + RandomPart() + std::string(suffix);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
 }
 
-}  // namespace
+bool CommitRename(const std::string& temporary, const std::string& path, const RenameFunction& rename) {
+  if ((rename ? rename(temporary.c_str(), path.c_str()) : std::rename(temporary.c_str(), path.c_str())) != 0) return false;
+  const int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    ::fsync(folder);  // some file systems cannot sync a folder; the rename stands all the same
+    ::close(folder);
+  }
+  return true;
+}
 
 bool ReplaceFile(const std::string& path, std::string_view bytes, const RenameFunction& rename) {
   std::string sibling;
-  const int fd = CreateSibling(path, sibling);
+  const int fd = CreateTemporaryBeside(path, ".new", "", sibling);
   if (fd < 0) return false;
   struct stat old {};
   if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
   bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
   ok = ::close(fd) == 0 && ok;
-  if (ok) ok = (rename ? rename(sibling.c_str(), path.c_str()) : std::rename(sibling.c_str(), path.c_str())) == 0;
+  if (ok) ok = CommitRename(sibling, path, rename);
   if (!ok) ::unlink(sibling.c_str());
   return ok;
 }

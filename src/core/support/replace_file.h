@@ -13,6 +13,16 @@ namespace korvex {
 using RenameFunction = std::function<int(const char* from, const char* to)>;
 bool ReplaceFile(const std::string& path, std::string_view bytes, const RenameFunction& rename = {});
 
+// Creates a new file beside `path` for writing, named path + infix + pid + "-" + a random part
+// + suffix, exclusively (never through an existing name or link) and with the usual
+// permissions. The descriptor, or -1 with errno set.
+int CreateTemporaryBeside(const std::string& path, std::string_view infix, std::string_view suffix,
+                          std::string& temporary);
+
+// Renames the finished `temporary` (already synced and closed) over `path` and syncs the
+// folder, so that the new name survives a crash right after. False with errno set.
+bool CommitRename(const std::string& temporary, const std::string& path, const RenameFunction& rename = {});
+
 // Deletes the file; a file that is not there counts as deleted.
 bool RemoveFileIfPresent(const std::string& path);
 

@@ -148,6 +148,19 @@ TEST(EngineLogWrites, AFullDeviceIsNoticed) {
   EXPECT_EQ(log.write_error(), std::strerror(ENOSPC));
 }
 
+// A link planted at a temporary name that another user could guess must not be followed.
+TEST_F(Safety, TemporaryOutputNeverFollowsAPlantedLink) {
+  const std::string victim = dir_.File("victim.txt");
+  WriteText(victim, "not to be touched");
+  const std::string guess = output_ + ".korvexe-" + std::to_string(::getpid()) + ".tmp";
+  ASSERT_EQ(::symlink(victim.c_str(), guess.c_str()), 0);
+  const EngineResult r = Run(input_);
+  EXPECT_EQ(r.exit_code, 0) << r.log;
+  EXPECT_EQ(ReadText(victim), "not to be touched");
+  EXPECT_NE(ReadText(output_), "earlier output");
+  ::unlink(guess.c_str());
+}
+
 TEST_F(Safety, StopRequestedEndsAsCancelledWithoutOutput) {
   engine::RequestStop(SIGINT);
   const EngineResult r = Run(input_, kTail + " -explode");
