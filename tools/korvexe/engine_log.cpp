@@ -6,13 +6,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "core/support/bus_error_exit.h"
 #include <cstring>
 
 namespace korvex::engine {
 
-EngineLog::~EngineLog() {
-  if (file_ != nullptr) std::fclose(file_);
-}
+EngineLog::~EngineLog() { Close(); }
 
 bool EngineLog::Open(const std::string& path, std::string& error, bool& busy) {
   busy = false;
@@ -39,12 +39,14 @@ bool EngineLog::Open(const std::string& path, std::string& error, bool& busy) {
     ::close(fd);
     return false;
   }
+  SetBusErrorLog(fd);
   return true;
 }
 
 void EngineLog::Close() {
   if (file_ == nullptr) return;
   Flush();
+  SetBusErrorLog(-1);
   if (std::fclose(file_) != 0 && write_error_.empty()) write_error_ = std::strerror(errno);
   file_ = nullptr;
 }

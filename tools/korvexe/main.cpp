@@ -7,11 +7,13 @@
 
 #include <unistd.h>
 
+#include "core/support/bus_error_exit.h"
 #include "korvexe/engine.h"
 #include "korvexe/run_control.h"
 
 int main(int argc, char** argv) {
   korvex::engine::InstallStopHandlers();
+  korvex::InstallBusErrorExit("korvexe.exe", korvex::engine::kExitFailure);
   const std::vector<std::string> args(argv + 1, argv + argc);
   std::string directory = ".";
   if (char* cwd = ::getcwd(nullptr, 0)) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/support/bus_error_exit.h"
 #include "core/support/replace_file.h"
 #include "korvexe/run_control.h"
 
@@ -36,6 +37,7 @@ void OutputStream::Create(const std::string& output) {
     temporary_.clear();
     throw EngineError("cannot create a temporary file beside the output " + output + ": " + reason);
   }
+  SetBusErrorRemove(temporary_);
   writer_.Attach(fd_);
   records_ = std::make_unique<gds::RecordWriter>(*this, 256u << 10);
 }
@@ -139,6 +141,7 @@ void OutputStream::Commit() {
   Check();
   // On the disk before it takes the output's name: a crash right after the run finished must
   // not leave an empty or short output.
+  SetBusErrorRemove("");  // the input is read no more
   int rc = ::fsync(fd_);
   rc = ::close(fd_) == 0 ? rc : -1;
   fd_ = -1;
@@ -159,6 +162,7 @@ void OutputStream::Commit() {
 
 void OutputStream::Discard() {
   if (temporary_.empty()) return;
+  SetBusErrorRemove("");
   failed_ = true;
   writer_.Drain();
   if (fd_ >= 0) {

@@ -4,10 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "core/support/bus_error_exit.h"
 #include "lumat/arguments.h"
 #include "lumat/viewer_window.h"
 
 int main(int argc, char** argv) {
+  // A layout cut short by another program while it is shown ends the viewer with a reason.
+  korvex::InstallBusErrorExit("lumat.exe", 1);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Lumat"));
   // File names stay the bytes they were given; QApplication's own argument handling is not

@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include "core/support/bus_error_exit.h"
 #include "core/support/file_io.h"
 #include "core/support/replace_file.h"
 #include "gds/hierarchy.h"
@@ -79,6 +80,7 @@ bool ParseArguments(int argc, char** argv, Arguments& args) {
 int main(int argc, char** argv) {
   Arguments args;
   if (!ParseArguments(argc, argv, args)) return 2;
+  korvex::InstallBusErrorExit(kProgram, 1);
   // Writing the report over the layout would lose it; the rename below would do just that.
   if (korvex::SameFile(args.input, args.report)) {
     std::fprintf(stderr, "%s: the report %s would overwrite the input file %s\n", kProgram, args.report.c_str(),

@@ -217,6 +217,23 @@ TEST_F(Safety, TerminatingSignalsStopTheRealProgram) {
   }
 }
 
+// The input cut short by another program in the middle of a run: the run ends with the reason,
+// the earlier output stays and no temporary file is left.
+TEST_F(Safety, InputCutShortDuringTheRunEndsItWithAReason) {
+  const std::string big = GenerateFile(dir_, "big.gds", 13, 20u << 20);
+  const pid_t pid = StartEngine(dir_.path(), {big, output_, "", "-x", "-X", "-explode"});
+  for (int i = 0; i < 400 && FilesWith(dir_, ".tmp").empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_EQ(::truncate(big.c_str(), 4096), 0);
+  const int status = WaitOrKill(pid, 60);
+  ASSERT_NE(status, -1) << "the run did not end";
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  if (WEXITSTATUS(status) != 255) GTEST_SKIP() << "the run finished before the input was cut";
+  EXPECT_NE(ReadText(dir_.File("big.log")).find("the input changed while it was read"), std::string::npos)
+      << ReadText(dir_.File("big.log"));
+  ExpectUntouched();
+}
+
 // A FIFO would block the open and a device would never end: both are refused at once.
 TEST_F(Safety, InputsThatAreNotRegularFilesAreRefused) {
   const std::string fifo = dir_.File("pipe.gds");
