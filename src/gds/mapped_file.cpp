@@ -21,6 +21,7 @@ MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
     data_ = std::exchange(other.data_, nullptr);
     size_ = std::exchange(other.size_, 0);
     mapped_ = std::exchange(other.mapped_, false);
+    fd_ = std::exchange(other.fd_, -1);
     buffer_ = std::move(other.buffer_);
     error_ = std::move(other.error_);
     if (!mapped_) data_ = buffer_.data();
@@ -34,6 +35,8 @@ void MappedFile::Close() {
   size_ = 0;
   mapped_ = false;
   buffer_.clear();
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
 }
 
 bool MappedFile::Open(const std::string& path) {
@@ -60,7 +63,7 @@ bool MappedFile::Open(const std::string& path) {
   if (S_ISREG(st.st_mode) && st.st_size > 0) {
     void* p = mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
     if (p != MAP_FAILED) {
-      ::close(fd);
+      fd_ = fd;
       data_ = static_cast<const std::uint8_t*>(p);
       size_ = static_cast<std::size_t>(st.st_size);
       mapped_ = true;
@@ -83,7 +86,7 @@ bool MappedFile::Open(const std::string& path) {
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
-  ::close(fd);
+  fd_ = fd;
   buffer_.resize(got);
   data_ = buffer_.data();
   size_ = got;

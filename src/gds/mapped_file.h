@@ -23,6 +23,9 @@ class MappedFile {
   void Close();
 
   const std::uint8_t* data() const { return data_; }
+  // The descriptor the bytes were read through, open while the file is: copies made from it
+  // read the very file that is mapped, even when the path is replaced meanwhile.
+  int descriptor() const { return fd_; }
   std::size_t size() const { return size_; }
   const std::string& error() const { return error_; }
 
@@ -35,6 +38,7 @@ class MappedFile {
 
  private:
   const std::uint8_t* data_ = nullptr;
+  int fd_ = -1;
   std::size_t size_ = 0;
   bool mapped_ = false;
   std::vector<std::uint8_t> buffer_;

@@ -30,12 +30,8 @@ std::vector<std::uint32_t> InputLayout::Independent() const {
   return out;
 }
 
-InputDescriptor::~InputDescriptor() {
-  if (fd >= 0) ::close(fd);
-}
-
 void CopyRange(const InputLayout& in, std::uint64_t from, std::uint64_t to, OutputStream& out) {
-  out.CopyInput(in.descriptor.fd, in.data(), from, to);
+  out.CopyInput(in.file.descriptor(), in.data(), from, to);
 }
 
 void ReleaseBehind(InputLayout& layout, std::uint64_t offset) {
@@ -70,7 +66,6 @@ gds::LibraryHeader ReadHeaderRecords(const InputLayout& layout) {
 void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log) {
   layout.path = path;
   if (!layout.file.Open(path)) throw EngineError("cannot read " + path + ": " + layout.file.error());
-  layout.descriptor.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   layout.file.AdviseSequential();
   gds::SummaryOptions options;
   options.skip_context_info = false;  // a filter keeps every structure

@@ -17,19 +17,9 @@ namespace korvex::engine {
 
 class OutputStream;
 
-// An open file descriptor, closed with its owner.
-struct InputDescriptor {
-  int fd = -1;
-  InputDescriptor() = default;
-  InputDescriptor(const InputDescriptor&) = delete;
-  InputDescriptor& operator=(const InputDescriptor&) = delete;
-  ~InputDescriptor();
-};
-
 struct InputLayout {
   std::string path;
-  gds::MappedFile file;
-  InputDescriptor descriptor;  // for copies from file to file
+  gds::MappedFile file;  // its descriptor also serves the copies from file to file
   gds::Diagnostics diagnostics;
   gds::LayoutSummary summary;
   gds::Hierarchy hierarchy;
