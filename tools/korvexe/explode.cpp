@@ -83,11 +83,20 @@ struct Frame {
   int row = 0;
 };
 
+}  // namespace
+
 class Exploder {
  public:
   Exploder(const InputLayout& in, const ElementFilter& filter, FilterCounts& counts, EngineLog& log,
            OutputStream& out)
-      : in_(in), filter_(filter), counts_(counts), log_(log), out_(out), on_path_(in.names.size(), false) {}
+      : in_(in),
+        filter_(filter),
+        counts_(counts),
+        log_(log),
+        out_(out),
+        on_path_(in.names.size(), false),
+        cache_(in.names.size()),
+        counted_(in.names.size(), false) {}
 
   ExplodeResult Run(std::uint32_t top, const std::string& name, bool drop_if_empty);
 
@@ -189,8 +198,9 @@ bool Exploder::NextElement(Frame& f) {
 
 ExplodeResult Exploder::Run(std::uint32_t top, const std::string& name, bool drop_if_empty) {
   top_ = top;
-  cache_.resize(in_.names.size());
-  counted_.assign(in_.names.size(), false);
+  begun_ = false;
+  result_ = ExplodeResult{};
+  depth_ = 0;
   Push(top, gds::FlatTransform{});
   header_ = stack_.front().reader->structure();
   header_.name = name;
@@ -300,12 +310,14 @@ void Exploder::Shape(Frame& f) {
   ++result_.elements;
 }
 
-}  // namespace
+Flattener::Flattener(const InputLayout& in, const ElementFilter& filter, FilterCounts& counts, EngineLog& log,
+                     OutputStream& out)
+    : impl_(std::make_unique<Exploder>(in, filter, counts, log, out)) {}
 
-ExplodeResult ExplodeStructure(const InputLayout& in, std::uint32_t top, const std::string& name,
-                               const ElementFilter& filter, bool drop_if_empty, FilterCounts& counts,
-                               EngineLog& log, OutputStream& out) {
-  return Exploder(in, filter, counts, log, out).Run(top, name, drop_if_empty);
+Flattener::~Flattener() = default;
+
+ExplodeResult Flattener::Explode(std::uint32_t top, const std::string& name, bool drop_if_empty) {
+  return impl_->Run(top, name, drop_if_empty);
 }
 
 }  // namespace korvex::engine

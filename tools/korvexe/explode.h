@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "korvexe/element_filter.h"
@@ -18,12 +19,28 @@ struct ExplodeResult {
   std::uint64_t placements = 0;  // structure instances placed
 };
 
-// Writes structure `top` flattened, under `name`. The shape options of `filter` apply to each
-// element before it is placed, polygon filtering after. With `drop_if_empty` a structure
-// left without elements is not written at all. Reads the children again from the mapped
-// file for each placement, so memory stays small however large the flat result.
-ExplodeResult ExplodeStructure(const InputLayout& in, std::uint32_t top, const std::string& name,
-                               const ElementFilter& filter, bool drop_if_empty, FilterCounts& counts,
-                               EngineLog& log, OutputStream& out);
+class Exploder;
+
+// Flattens structures of one input into one output. One flattener serves every structure of a
+// run, so that what it learnt of the children (and its tables, sized by the layout) is set up
+// once: flattening every structure of a large layout stays linear.
+class Flattener {
+ public:
+  Flattener(const InputLayout& in, const ElementFilter& filter, FilterCounts& counts, EngineLog& log,
+            OutputStream& out);
+  ~Flattener();
+  Flattener(const Flattener&) = delete;
+  Flattener& operator=(const Flattener&) = delete;
+
+  // Writes structure `top` flattened, under `name`. The shape options of the filter apply to
+  // each element before it is placed, polygon filtering after. With `drop_if_empty` a
+  // structure left without elements is not written at all. Children placed many times are
+  // kept within a budget; the others are read again from the mapped file at each placement,
+  // so memory stays small however large the flat result.
+  ExplodeResult Explode(std::uint32_t top, const std::string& name, bool drop_if_empty);
+
+ private:
+  std::unique_ptr<Exploder> impl_;
+};
 
 }  // namespace korvex::engine

@@ -72,8 +72,9 @@ WriteTotals Translation::Run() {
     std::vector<std::uint32_t> roots;
     if (top_) roots.push_back(*top_);
     else roots = in_.Independent();
+    Flattener flattener(in_, filter_, counts_, log_, out_);
     for (std::uint32_t r : roots) {
-      const ExplodeResult x = ExplodeStructure(in_, r, out_names_[r], filter_, o_.prune, counts_, log_, out_);
+      const ExplodeResult x = flattener.Explode(r, out_names_[r], o_.prune);
       log_.Line("Explode: " + Shown(out_names_[r]) + " flattened, " + std::to_string(x.placements - 1) +
                 " structure instances placed, " + std::to_string(x.elements) + " elements");
       if (!x.written) log_.Line("Prune: " + Shown(out_names_[r]) + " removed, nothing left in it");
