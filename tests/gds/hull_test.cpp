@@ -25,6 +25,24 @@ TEST(ConvexHull, ReducesDegenerateSetsToTheirEnds) {
   EXPECT_TRUE(ConvexHull(none).empty());
   EXPECT_EQ(ConvexHull(one), (std::vector<HullPoint>{{3, 4}}));
   EXPECT_EQ(ConvexHull(line), (std::vector<HullPoint>{{-2, -1}, {4, 2}}));
+  // Large sets go through a filter first; it must keep what it cannot rule out.
+  std::vector<HullPoint> same(500, HullPoint{7, -7}), diagonal;
+  for (int i = 0; i < 500; ++i) diagonal.push_back({i * 0.5, i * 0.25});
+  EXPECT_EQ(ConvexHull(same), (std::vector<HullPoint>{{7, -7}}));
+  EXPECT_EQ(ConvexHull(diagonal), (std::vector<HullPoint>{{0, 0}, {249.5, 124.75}}));
+}
+
+TEST(ConvexHull, FindsTheCornersOfLargeSetsWhoseExtremesTie) {
+  // A grid of points: every extreme direction ties along a side or at a corner.
+  std::vector<HullPoint> grid;
+  for (int x = 0; x <= 40; ++x)
+    for (int y = 0; y <= 30; ++y) grid.push_back({double(x), double(y)});
+  grid.push_back({20, 35});  // one point above the top side
+  EXPECT_EQ(ConvexHull(grid), (std::vector<HullPoint>{{0, 0}, {40, 0}, {40, 30}, {20, 35}, {0, 30}}));
+  std::vector<HullPoint> ring;
+  for (int i = 0; i < 360; ++i) ring.push_back({1000 * std::cos(i * M_PI / 180), 1000 * std::sin(i * M_PI / 180)});
+  for (int i = 0; i < 1000; ++i) ring.push_back({std::fmod(i * 7.3, 1400) - 700, std::fmod(i * 3.1, 1400) - 700});
+  EXPECT_EQ(ConvexHull(ring).size(), 360u);
 }
 
 Element Triangle(std::int32_t w, std::int32_t h) {
