@@ -98,7 +98,7 @@ void Scan(const std::uint8_t* data, std::size_t size) {
   LayoutSummary summary;
   if (!Summarize(data, size, diagnostics, summary)) return;
   CompareParallel(data, size, diagnostics, summary);
-  const Hierarchy hierarchy = ResolveHierarchy(summary);
+  const Hierarchy hierarchy = ResolveHierarchy(summary, data, size);
   static std::FILE* null = std::fopen("/dev/null", "wb");
   if (null == nullptr) return;
   korvex::quarn::ReportSink sink(null);

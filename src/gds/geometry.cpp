@@ -5,16 +5,19 @@
 
 namespace korvex::gds {
 
+bool IsQuarterTurn(double degrees) {
+  const double quarter = std::fmod(degrees, 360.0) / 90.0;
+  return std::fabs(quarter - std::round(quarter)) * 90.0 < 1e-9;
+}
+
 Box TransformBox(const Box& b, const Transform& t) {
   Box out;
   if (b.empty()) return out;
   double a = std::fmod(t.angle, 360.0);
   if (a < 0) a += 360.0;
   double c, s;
-  const double quarter = a / 90.0;
-  const double q = std::round(quarter);
-  if (std::fabs(quarter - q) * 90.0 < 1e-9) {  // treat as an exact multiple of 90
-    switch (static_cast<int>(q) % 4) {
+  if (IsQuarterTurn(a)) {  // exact values where the floating-point cosine is not
+    switch (static_cast<int>(std::round(a / 90.0)) % 4) {
       case 0: c = 1; s = 0; break;
       case 1: c = 0; s = 1; break;
       case 2: c = -1; s = 0; break;

@@ -45,7 +45,11 @@ struct Transform {
   double dy = 0.0;
 };
 
-// The box of the four transformed corners of `b` (exact for multiples of 90 degrees).
+// True for an angle within 1e-9 degrees of a multiple of 90: such a turn maps boxes to boxes.
+bool IsQuarterTurn(double degrees);
+
+// The box of the four transformed corners of `b`: exact for quarter turns, and for other
+// angles a box that holds the placed geometry but may stick out past it (see StructureHulls).
 Box TransformBox(const Box& b, const Transform& t);
 
 // The box that a path's outline covers: `pathtype` 0, 1, 2 or 4 (others as 0), `width` in dbu

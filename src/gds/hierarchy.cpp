@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "gds/structure_hull.h"
+
 namespace korvex::gds {
 
 Transform PlacementOf(const Reference& r, int column, int row) {
@@ -17,6 +19,17 @@ Transform PlacementOf(const Reference& r, int column, int row) {
     t.dy += column * (double(r.points[1].y) - r.points[0].y) / c + row * (double(r.points[2].y) - r.points[0].y) / rw;
   }
   return t;
+}
+
+int CornerPlacements(const Reference& r, Transform out[4]) {
+  if (!r.array || (r.columns == 1 && r.rows == 1)) {
+    out[0] = PlacementOf(r, 0, 0);
+    return 1;
+  }
+  int n = 0;
+  for (int ci : {0, r.columns - 1})
+    for (int ri : {0, r.rows - 1}) out[n++] = PlacementOf(r, ci, ri);
+  return n;
 }
 
 namespace {
@@ -50,7 +63,10 @@ std::vector<std::vector<std::uint32_t>> AllDistinctChildren(const LayoutSummary&
   return out;
 }
 
-Hierarchy ResolveHierarchy(const LayoutSummary& summary) {
+namespace {
+
+// `hulls` null: placements at other angles than quarter turns add the child's box turned.
+Hierarchy Resolve(const LayoutSummary& summary, StructureHulls* hulls) {
   const std::size_t n = summary.structures.size();
   Hierarchy h;
   h.extents.assign(n, Box{});
@@ -118,17 +134,25 @@ Hierarchy ResolveHierarchy(const LayoutSummary& summary) {
       const Box& child = h.extents[c];
       if (child.empty()) continue;
       Box& box = h.extents[f.node];
-      if (!r.array || (r.columns == 1 && r.rows == 1)) {
-        box.Add(TransformBox(child, PlacementOf(r, 0, 0)));
-      } else {
-        // The lattice is affine: its corner instances bound all the others.
-        const int cs[2] = {0, r.columns - 1}, rs[2] = {0, r.rows - 1};
-        for (int ci : cs)
-          for (int ri : rs) box.Add(TransformBox(child, PlacementOf(r, ci, ri)));
+      if (hulls != nullptr && !IsQuarterTurn(r.angle)) {
+        box.Add(hulls->Placed(r));
+        continue;
       }
+      Transform corners[4];
+      const int count = CornerPlacements(r, corners);
+      for (int k = 0; k < count; ++k) box.Add(TransformBox(child, corners[k]));
     }
   }
   return h;
 }
+
+}  // namespace
+
+Hierarchy ResolveHierarchy(const LayoutSummary& summary, const std::uint8_t* data, std::size_t size) {
+  StructureHulls hulls(summary, data, size);
+  return Resolve(summary, &hulls);
+}
+
+Hierarchy ResolveHierarchy(const LayoutSummary& summary) { return Resolve(summary, nullptr); }
 
 }  // namespace korvex::gds

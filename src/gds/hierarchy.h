@@ -34,9 +34,18 @@ std::vector<std::uint32_t> DistinctChildren(const LayoutSummary& summary, std::u
 // linear in the number of references.
 std::vector<std::vector<std::uint32_t>> AllDistinctChildren(const LayoutSummary& summary);
 
+// With the bytes the summary was read from, every extent is the exact box of the flattened
+// geometry: a placement at an angle that is not a multiple of 90 degrees is bounded through
+// the convex hull of its child (StructureHulls), made only for the trees placed that way.
+// Without them such a placement adds its child's box turned, which may stick out.
+Hierarchy ResolveHierarchy(const LayoutSummary& summary, const std::uint8_t* data, std::size_t size);
 Hierarchy ResolveHierarchy(const LayoutSummary& summary);
 
 // The placement of array instance (column, row) of `r` (instance 0, 0 for a single reference).
 Transform PlacementOf(const Reference& r, int column, int row);
+
+// The placements of the instances of `r` that bound all the others: the four corners of an
+// array (the lattice is affine), or the one instance of a single reference. Returns how many.
+int CornerPlacements(const Reference& r, Transform out[4]);
 
 }  // namespace korvex::gds

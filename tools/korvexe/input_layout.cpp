@@ -78,7 +78,7 @@ void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log) {
     const gds::Issue* fatal = layout.diagnostics.fatal();
     throw EngineError(path + ": " + (fatal ? fatal->Text() : std::string("not a GDSII file")));
   }
-  layout.hierarchy = gds::ResolveHierarchy(layout.summary);
+  layout.hierarchy = gds::ResolveHierarchy(layout.summary, layout.data(), layout.size());
   layout.names.clear();
   layout.names.reserve(layout.summary.structures.size());
   layout.by_name.clear();

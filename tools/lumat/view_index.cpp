@@ -56,7 +56,7 @@ bool ViewIndex::Open(const std::string& path, std::string& error) {
     error = fatal ? fatal->Text() : "The file holds no structures.";
     return false;
   }
-  m_hierarchy = gds::ResolveHierarchy(m_summary);
+  m_hierarchy = gds::ResolveHierarchy(m_summary, m_file.data(), m_file.size());
   m_broken = fatal != nullptr;
   if (fatal) {
     m_warning = "The file breaks off; showing what comes before. " + fatal->Text();

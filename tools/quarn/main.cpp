@@ -106,8 +106,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::uint64_t file_size = file.size();
+  // Structures placed at odd angles are read again for their exact extents.
+  const korvex::gds::Hierarchy hierarchy = korvex::gds::ResolveHierarchy(summary, file.data(), file.size());
   file.Close();
-  const korvex::gds::Hierarchy hierarchy = korvex::gds::ResolveHierarchy(summary);
 
   // Write beside the report and rename, so that a failed run leaves no half-written report.
   std::string temp;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace korvex::quarn {
 namespace {
@@ -28,21 +27,24 @@ std::string NumberList(const gds::NumberSet& set, std::vector<std::string>& line
   return std::to_string(values.size());
 }
 
-std::int64_t ClampToInt32(double v) {
-  return static_cast<std::int64_t>(std::clamp(v, double(std::numeric_limits<std::int32_t>::min()),
-                                              double(std::numeric_limits<std::int32_t>::max())));
+// The nearest database unit, halves away from zero: where the flattened geometry lands when
+// it is written out. Beyond 32 bits the value stays exact; only a magnification run wild
+// (beyond 64 bits) is held at a limit.
+std::int64_t GridValue(double v) {
+  if (std::isnan(v)) return 0;
+  constexpr double kLimit = 9e18;
+  return static_cast<std::int64_t>(std::round(std::clamp(v, -kLimit, kLimit)));
 }
 
-// Grid values that enclose a box whose corners may lie off the grid.
 void GridBox(const Box& b, std::int64_t v[4]) {
   if (b.empty()) {
     v[0] = v[1] = v[2] = v[3] = 0;
     return;
   }
-  v[0] = ClampToInt32(std::floor(b.min_x + 1e-6));
-  v[1] = ClampToInt32(std::floor(b.min_y + 1e-6));
-  v[2] = ClampToInt32(std::ceil(b.max_x - 1e-6));
-  v[3] = ClampToInt32(std::ceil(b.max_y - 1e-6));
+  v[0] = GridValue(b.min_x);
+  v[1] = GridValue(b.min_y);
+  v[2] = GridValue(b.max_x);
+  v[3] = GridValue(b.max_y);
 }
 
 struct Drawing {

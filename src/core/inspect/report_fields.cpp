@@ -30,6 +30,11 @@ std::int32_t RoundToInt32(double value) {
   return static_cast<std::int32_t>(rounded);
 }
 
+bool BeyondInt32(double value) {
+  const double rounded = std::round(value);
+  return rounded > 2147483647.0 || rounded < -2147483648.0;
+}
+
 std::string_view SkipBlanksAndTabs(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t");
   return first == std::string_view::npos ? std::string_view{} : text.substr(first);

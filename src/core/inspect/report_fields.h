@@ -19,6 +19,8 @@ std::optional<std::vector<std::string>> RowValues(std::string_view row, std::siz
 // Nearest 32-bit integer, halves away from zero; out-of-range values are held at the
 // limits and a value that is not a number is 0.
 std::int32_t RoundToInt32(double value);
+// True when RoundToInt32 holds `value` at a limit.
+bool BeyondInt32(double value);
 
 std::string_view SkipBlanksAndTabs(std::string_view text);
 

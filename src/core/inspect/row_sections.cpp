@@ -53,22 +53,30 @@ void ReadElementCounts(ScanResult& scan, CTextFile& report) {
   });
 }
 
-void ReadExtents(ScanResult& scan, CTextFile& report) {
+std::size_t ReadExtents(ScanResult& scan, CTextFile& report) {
   std::memset(static_cast<void*>(scan.Extents.data()), 0, scan.Extents.size() * sizeof(Extent));
-  if (!FindSectionStart(report, kExtentsMarker)) return;
+  if (!FindSectionStart(report, kExtentsMarker)) return 0;
   const auto resolution = LabelledValue(report, "Resolution");
-  if (!resolution) return;
+  if (!resolution) return 0;
   scan.Resolution = LeadingInteger(std::string(*resolution));
   const auto units = LabelledValue(report, "User Units");
-  if (!units) return;
+  if (!units) return 0;
   scan.UserUnits.assign(units->substr(0, kUserUnitsLength));
-  if (!report.ReadLine()) return;  // column heading
+  if (!report.ReadLine()) return 0;  // column heading
   // Rounded, not truncated: 1.005 x 1000 is 1004.999... in binary and means 1005.
   const double scale = scan.Resolution;
-  const auto databaseUnits = [scale](const std::string& text) { return RoundToInt32(LeadingReal(text) * scale); };
+  std::size_t saturated = 0;
   ReadRows(report, 4, [&](std::int32_t row, const std::vector<std::string>& v) {
-    scan.Extents[row] = {databaseUnits(v[0]), databaseUnits(v[1]), databaseUnits(v[2]), databaseUnits(v[3])};
+    double dbu[4];
+    bool beyond = false;
+    for (int k = 0; k < 4; ++k) {
+      dbu[k] = LeadingReal(v[static_cast<std::size_t>(k)]) * scale;
+      beyond = beyond || BeyondInt32(dbu[k]);
+    }
+    saturated += beyond;
+    scan.Extents[row] = {RoundToInt32(dbu[0]), RoundToInt32(dbu[1]), RoundToInt32(dbu[2]), RoundToInt32(dbu[3])};
   });
+  return saturated;
 }
 
 }  // namespace korvex

@@ -12,7 +12,7 @@ ScanReportRead ReadScanReport(ScanResult& scan, const std::string& reportPath) {
   read.layersDropped = ReadLayers(scan, *report);
   read.datatypesDropped = ReadDatatypes(scan, *report);
   ReadElementCounts(scan, *report);
-  ReadExtents(scan, *report);
+  read.extentsSaturated = ReadExtents(scan, *report);
   MarkTree(scan, *report, scan.TopStructure);
   return read;
 }

@@ -33,9 +33,11 @@ void ChooseDefaultTop(ScanResult& scan, CTextFile& report);
 std::size_t ReadLayers(ScanResult& scan, CTextFile& report);
 std::size_t ReadDatatypes(ScanResult& scan, CTextFile& report);
 
-// Counts and extents are matched to structures by row order, not by name.
+// Counts and extents are matched to structures by row order, not by name. The record holds
+// 32-bit extents while the report's are exact: ReadExtents holds larger values at the limits
+// and returns how many structures it did that for.
 void ReadElementCounts(ScanResult& scan, CTextFile& report);
-void ReadExtents(ScanResult& scan, CTextFile& report);
+std::size_t ReadExtents(ScanResult& scan, CTextFile& report);
 
 // Marks the structures in the tree of `name` (itself included) and counts them.
 void MarkTree(ScanResult& scan, CTextFile& report, std::string_view name);
@@ -49,6 +51,7 @@ struct ScanReportRead {
   std::size_t structuresDropped = 0;  // entries beyond the capacities, cut from the record
   std::size_t layersDropped = 0;
   std::size_t datatypesDropped = 0;
+  std::size_t extentsSaturated = 0;  // structures whose extents were held at the 32-bit limits
 
   bool Cut() const { return structuresDropped > 0 || layersDropped > 0 || datatypesDropped > 0; }
 };

@@ -42,10 +42,15 @@ std::string ScanFinishedText(const ScanReportRead& read) {
   if (read.structuresDropped > 0) lost.push_back(std::to_string(read.structuresDropped) + " structures");
   if (read.layersDropped > 0) lost.push_back(std::to_string(read.layersDropped) + " layers");
   if (read.datatypesDropped > 0) lost.push_back(std::to_string(read.datatypesDropped) + " datatypes");
-  if (lost.empty()) return text;
-  text += " (report too large, left out: ";
-  for (std::size_t i = 0; i < lost.size(); ++i) text += (i > 0 ? ", " : "") + lost[i];
-  text += ')';
+  if (!lost.empty()) {
+    text += " (report too large, left out: ";
+    for (std::size_t i = 0; i < lost.size(); ++i) text += (i > 0 ? ", " : "") + lost[i];
+    text += ')';
+  }
+  if (read.extentsSaturated > 0) {
+    text += "; extents beyond the 32-bit range shown saturated (" + std::to_string(read.extentsSaturated) +
+            (read.extentsSaturated == 1 ? " structure)" : " structures)");
+  }
   return text;
 }
 

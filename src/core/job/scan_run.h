@@ -26,7 +26,7 @@ class ScanHost : public virtual RunHost {
 std::string ScannerArguments(const std::string& inputFile, const std::string& reportPath);
 
 // The status text after a successful scan; it says what a report too large for the record
-// lost.
+// lost, and whether extents beyond the 32-bit range are shown held at its limits.
 std::string ScanFinishedText(const ScanReportRead& read);
 
 // Scans path as the new input file: runs the scanner in the working directory, reads its

@@ -144,10 +144,23 @@ TEST_F(ScanReportTest, ExtentsRoundWhereBinaryRealsFallJustShort) {
   EXPECT_EQ(FormatCoordinate(scan, scan.Extents[0].MinX), "1.005");
 }
 
-TEST_F(ScanReportTest, ExtentsOutsideThe32BitRangeAreHeldAtItsLimits) {
-  Read(ExtentsReport("A (1e400, -3000000, nan, inf)"));
+TEST_F(ScanReportTest, ExtentsOutsideThe32BitRangeAreHeldAtItsLimitsAndCounted) {
+  EXPECT_EQ(Read(ExtentsReport("A (1e400, -3000000, nan, inf)")).extentsSaturated, 1u);
   EXPECT_EQ(ExtentOf(scan, 0), (std::vector<std::int32_t>{std::numeric_limits<std::int32_t>::max(),
                                                           std::numeric_limits<std::int32_t>::min(), 0, 0}));
+  // The scanner writes exact values: a path that reaches 9900 units past the limit, one that
+  // ends on it, one just below the lower limit.
+  const ScanReportRead read = Read(Lines({"STRUCTURE_LIST", "1) A", "2) B", "3) C", "", "STRUCTURE EXTENTS",
+                                          "Resolution: 1000", "User Units: UM", "h",
+                                          "A (2147473.647, -10, 2147493.547, 10)",
+                                          "B (-2147483.648, 0, 2147483.647, 1)",
+                                          "C (-2147483.649, 0, 0, 1)"}));
+  EXPECT_EQ(read.extentsSaturated, 2u);
+  EXPECT_FALSE(read.Cut());
+  EXPECT_EQ(ExtentOf(scan, 0), (std::vector<std::int32_t>{2147473647, -10000, 2147483647, 10000}));
+  EXPECT_EQ(ExtentOf(scan, 1), (std::vector<std::int32_t>{-2147483647 - 1, 0, 2147483647, 1000}));
+  EXPECT_EQ(ExtentOf(scan, 2)[0], -2147483647 - 1);
+  EXPECT_EQ(Read(kSmallReport).extentsSaturated, 0u);
 }
 
 TEST_F(ScanReportTest, MisplacedUnitLinesEndTheExtentsButKeepWhatWasRead) {

@@ -213,6 +213,14 @@ TEST(ScanFinishedTextTest, SaysWhatWasLeftOut) {
   read.datatypesDropped = 3;
   EXPECT_EQ(ScanFinishedText(read),
             "Finished Scanning GDS File (report too large, left out: 12 structures, 3 datatypes)");
+  read.extentsSaturated = 1;
+  EXPECT_EQ(ScanFinishedText(read),
+            "Finished Scanning GDS File (report too large, left out: 12 structures, 3 datatypes); "
+            "extents beyond the 32-bit range shown saturated (1 structure)");
+  read = ScanReportRead{};
+  read.extentsSaturated = 4;
+  EXPECT_EQ(ScanFinishedText(read),
+            "Finished Scanning GDS File; extents beyond the 32-bit range shown saturated (4 structures)");
 }
 
 }  // namespace

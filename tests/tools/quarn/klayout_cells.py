@@ -1,8 +1,29 @@
 # Prints, for each GDSII file given in $files (separated by ';'), one line per cell as KLayout
 # reads it: FILE<TAB>NAME<TAB>boundaries paths arefs srefs texts<TAB>left bottom right top
 # (bounding box in database units; "empty" for an empty cell), after lines with the dbu and
-# the layer and datatype numbers in use.
+# the layer and datatype numbers in use. The box is that of the flattened geometry: KLayout's
+# own cell box turns a child's box for a placement at an odd angle, which may stick out.
 import pya
+
+
+def odd_below(ly, cell, memo):
+    """Whether the tree of `cell` places anything at an angle that is not a quarter turn."""
+    if cell.cell_index() not in memo:
+        memo[cell.cell_index()] = False
+        odd = False
+        for inst in cell.each_inst():
+            odd = odd or not inst.cplx_trans.is_ortho() or odd_below(ly, inst.cell, memo)
+        memo[cell.cell_index()] = odd
+    return memo[cell.cell_index()]
+
+
+def tight_box(ly, cell):
+    box = pya.Box()
+    for li in ly.layer_indexes():
+        box += pya.Region(cell.begin_shapes_rec(li)).bbox()
+        box += pya.Texts(cell.begin_shapes_rec(li)).bbox()
+    return box
+
 
 for fn in files.split(";"):
     if not fn:
@@ -14,6 +35,7 @@ for fn in files.split(";"):
     datatypes = sorted(set(ly.get_info(li).datatype for li in ly.layer_indexes()))
     print("%s\tLAYERS\t%s" % (fn, ",".join(str(x) for x in layers)))
     print("%s\tDATATYPES\t%s" % (fn, ",".join(str(x) for x in datatypes)))
+    memo = {}
     for c in ly.each_cell():
         counts = [0, 0, 0, 0, 0]
         for li in ly.layer_indexes():
@@ -29,6 +51,6 @@ for fn in files.split(";"):
                 counts[2] += 1
             else:
                 counts[3] += 1
-        b = c.bbox()
+        b = tight_box(ly, c) if odd_below(ly, c, memo) else c.bbox()
         box = "empty" if b.empty() else "%d %d %d %d" % (b.left, b.bottom, b.right, b.top)
         print("%s\t%s\t%s\t%s" % (fn, c.name, " ".join(str(x) for x in counts), box))

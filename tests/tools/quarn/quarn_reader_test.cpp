@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "core/inspect/report_fields.h"
 #include "core/inspect/scan_report.h"
 #include "core/inspect/scan_result.h"
 #include "gds/hierarchy.h"
@@ -17,6 +18,7 @@
 #include "gds/record_writer.h"
 #include "gdsgen/generator.h"
 #include "quarn/report.h"
+#include "../../gds/library_builder.h"
 #include "run_program.h"
 
 namespace korvex::quarn {
@@ -147,6 +149,92 @@ TEST(QuarnReport, EveryThirdPartyFileAgreesWithKLayoutThroughOurReportReader) {
   fs::remove(report);
 }
 
+gds::Element Shape(gds::ElementKind kind, std::vector<gds::Point> xy, std::int16_t pathtype = 0, std::int32_t width = 0) {
+  gds::Element e;
+  e.kind = kind;
+  e.layer = 1;
+  e.datatype = 0;
+  e.xy = std::move(xy);
+  if (kind == gds::ElementKind::kPath) {
+    e.pathtype = pathtype;
+    e.width = width;
+    if (pathtype == 4) {
+      e.bgnextn = 150;
+      e.endextn = -40;
+    }
+  }
+  if (kind == gds::ElementKind::kText) {
+    e.has_string = true;
+    e.string = "pin";
+  }
+  return e;
+}
+
+gds::Element Placement(gds::ElementKind kind, const std::string& child, std::uint16_t strans, double mag, double angle,
+                       std::vector<gds::Point> xy, std::uint16_t columns = 1, std::uint16_t rows = 1) {
+  gds::Element e;
+  e.kind = kind;
+  e.has_sname = true;
+  e.sname = child;
+  e.strans = strans;
+  e.mag = gds::Real8::FromDouble(mag);
+  e.angle = gds::Real8::FromDouble(angle);
+  if (kind == gds::ElementKind::kARef) e.colrow = std::array<std::uint16_t, 2>{columns, rows};
+  e.xy = std::move(xy);
+  return e;
+}
+
+TEST(QuarnReport, PlacementsAtOddAnglesHaveTheBoxOfTheirGeometryAsKLayoutFlattensIt) {
+  if (!testing::RunProgram({"klayout", "-v"}, "", 60).started) GTEST_SKIP() << "klayout is not installed";
+  using gds::ElementKind;
+  gds::testing::LibraryBuilder lib;
+  lib.Structure("LEAF")
+      .Add(Shape(ElementKind::kBoundary, {{0, 0}, {10000, 0}, {0, 3000}, {0, 0}}))
+      .Add(Shape(ElementKind::kPath, {{-2000, -500}, {-2000, 4000}, {1000, 4000}}, 2, 300))
+      .Add(Shape(ElementKind::kPath, {{3000, 2500}, {7001, 6003}}, 4, 251))
+      .Add(Shape(ElementKind::kText, {{12000, -700}}));
+  lib.Structure("MID").Ref("LEAF", {500, 0}, false, 1, 30).Rect(2, 0, 0, 40, 40);
+  const std::uint16_t kReflect = 0x8000;
+  const std::vector<std::pair<std::string, gds::Element>> placements = {
+      {"R45", Placement(ElementKind::kSRef, "LEAF", 0, 1, 45, {{100, 200}})},
+      {"R30_MAG", Placement(ElementKind::kSRef, "LEAF", 0, 2.5, 30, {{-77, 13}})},
+      {"R135", Placement(ElementKind::kSRef, "LEAF", 0, 1, 135, {{100, 200}})},
+      {"M45_MAG", Placement(ElementKind::kSRef, "LEAF", kReflect, 1.5, 45, {{100, 200}})},
+      {"M135", Placement(ElementKind::kSRef, "MID", kReflect, 1, 135, {{-100, 7}})},
+      {"R33_MAG", Placement(ElementKind::kSRef, "MID", 0, 1.37, 33.3, {{-100, 7}})},
+      {"R90_OF_ODD", Placement(ElementKind::kSRef, "MID", kReflect, 0.7, 90, {{5, 5}})},
+      {"ARRAY_M45", Placement(ElementKind::kARef, "LEAF", kReflect, 0.7, 45, {{0, 0}, {30000, 3000}, {-2000, 20000}}, 3, 2)},
+      {"ARRAY_R300", Placement(ElementKind::kARef, "MID", 0, 1, 300, {{0, 0}, {0, 40000}, {-50000, 0}}, 4, 5)},
+      // The absolute flags are taken as relative, as KLayout does (it warns about them).
+      {"ABSOLUTE", Placement(ElementKind::kSRef, "MID", 0x0006, 1.25, 60, {{0, 0}})},
+  };
+  for (const auto& [name, e] : placements) lib.Structure(name).Add(e);
+  lib.Structure("TOP").Ref("ABSOLUTE", {1000, 0}, false, 2, 17).Ref("R90_OF_ODD", {0, 0}, true, 1, 180);
+  const auto bytes = lib.Bytes();
+
+  const fs::path input = fs::temp_directory_path() / ("quarn_odd_" + std::to_string(::getpid()) + ".gds");
+  const fs::path report = input.string() + ".ssn";
+  std::ofstream(input, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                               static_cast<std::streamsize>(bytes.size()));
+  std::string failure;
+  const auto klayout = ReadWithKLayout({input}, failure);
+  ASSERT_TRUE(failure.empty()) << failure;
+  ASSERT_EQ(ScanToReport(input, report), "");
+  ScanResult scan;
+  ResetScanResult(scan);
+  ASSERT_TRUE(ReadScanReport(scan, report.string()).opened);
+  const KLayoutFile& kl = klayout.at(input.string());
+  ASSERT_EQ(static_cast<std::size_t>(scan.StructureCount), kl.cells.size());
+  for (int i = 0; i < scan.StructureCount; ++i) {
+    const std::string& name = scan.StructureNames[static_cast<std::size_t>(i)];
+    ASSERT_TRUE(kl.cells.count(name)) << name;
+    const Extent& x = scan.Extents[static_cast<std::size_t>(i)];
+    EXPECT_EQ((std::array<std::int64_t, 4>{x.MinX, x.MinY, x.MaxX, x.MaxY}), kl.cells.at(name).box) << name;
+  }
+  fs::remove(input);
+  fs::remove(report);
+}
+
 TEST(QuarnReport, AGeneratedExoticLayoutReadsBackWithoutLoss) {
   const fs::path input = fs::temp_directory_path() / ("quarn_exotic_" + std::to_string(::getpid()) + ".gds");
   const fs::path report = input.string() + ".ssn";
@@ -172,7 +260,7 @@ TEST(QuarnReport, AGeneratedExoticLayoutReadsBackWithoutLoss) {
   gds::Diagnostics diagnostics;
   gds::LayoutSummary summary;
   ASSERT_TRUE(gds::Summarize(file.data(), file.size(), diagnostics, summary));
-  const gds::Hierarchy hierarchy = gds::ResolveHierarchy(summary);
+  const gds::Hierarchy hierarchy = gds::ResolveHierarchy(summary, file.data(), file.size());
   ASSERT_EQ(static_cast<std::size_t>(scan.StructureCount), summary.listed.size());
   EXPECT_EQ(scan.TopStructure, "TOP%20%28exotic%29");
   EXPECT_EQ(scan.Resolution, 1000);
@@ -187,8 +275,10 @@ TEST(QuarnReport, AGeneratedExoticLayoutReadsBackWithoutLoss) {
     EXPECT_EQ(c.ARef, static_cast<std::int32_t>(s.counts[3]));
     EXPECT_EQ(c.Text, static_cast<std::int32_t>(s.counts[4]));
     const gds::Box& b = hierarchy.extents[summary.listed[i]];
-    EXPECT_NEAR(scan.Extents[i].MinX, std::floor(b.min_x + 1e-6), 1);
-    EXPECT_NEAR(scan.Extents[i].MaxY, std::ceil(b.max_y - 1e-6), 1);
+    const Extent& x = scan.Extents[i];
+    EXPECT_EQ((std::array<std::int32_t, 4>{x.MinX, x.MinY, x.MaxX, x.MaxY}),
+              (std::array<std::int32_t, 4>{RoundToInt32(b.min_x), RoundToInt32(b.min_y), RoundToInt32(b.max_x),
+                                           RoundToInt32(b.max_y)}));
   }
   // The whole tree of the top structure is marked: every structure hangs below it.
   EXPECT_EQ(scan.TreeCount, scan.StructureCount);

@@ -38,12 +38,20 @@ class Lib {
     gds::WriteElement(w_, e);
     return *this;
   }
-  Lib& Ref(const std::string& name) {
+  Lib& Ref(const std::string& name, gds::Point at = {0, 0}, double mag = 1, double angle = 0) {
     Element e;
     e.kind = ElementKind::kSRef;
     e.has_sname = true;
     e.sname = name;
-    e.xy = {{0, 0}};
+    if (mag != 1 || angle != 0) {
+      e.strans = 0;
+      e.mag = gds::Real8::FromDouble(mag);
+      e.angle = gds::Real8::FromDouble(angle);
+    }
+    e.xy = {at};
+    return Add(e);
+  }
+  Lib& Add(const Element& e) {
     gds::WriteElement(w_, e);
     return *this;
   }
@@ -69,7 +77,7 @@ std::vector<std::string> ReportLines(const std::vector<std::uint8_t>& bytes, std
   gds::Diagnostics diagnostics;
   gds::LayoutSummary summary;
   EXPECT_TRUE(gds::Summarize(bytes.data(), bytes.size(), diagnostics, summary));
-  const gds::Hierarchy hierarchy = gds::ResolveHierarchy(summary);
+  const gds::Hierarchy hierarchy = gds::ResolveHierarchy(summary, bytes.data(), bytes.size());
   std::FILE* f = std::tmpfile();
   {
     ReportSink sink(f);
@@ -240,6 +248,33 @@ TEST(Report, WrapsLongLayerListsAtSeventyCharacters) {
   }
   EXPECT_EQ(joined.substr(0, 15), "1000,1001,1002,");
   EXPECT_EQ(std::count(joined.begin(), joined.end(), ','), 99);
+}
+
+TEST(Report, WritesExtentsBeyondThe32BitRangeExactly) {
+  Element edge;  // 20000 wide with half-width ends, ending 100 units short of the limit
+  edge.kind = ElementKind::kPath;
+  edge.layer = 1;
+  edge.datatype = 0;
+  edge.pathtype = 2;
+  edge.width = 20000;
+  edge.xy = {{2147000000, 0}, {2147483547, 0}};
+  Lib lib;
+  lib.Structure("EDGE").Add(edge);
+  lib.Structure("BIG").Rect(1, 2000000000, 2000000000);
+  lib.Structure("FAR").Ref("BIG", {0, 0}, 2).Ref("BIG", {-1000, 0}, 2, 180);
+  lib.Structure("ODD").Ref("BIG", {0, 0}, 1.5, 45);
+  const auto lines = ReportLines(lib.Bytes());
+  EXPECT_EQ(Section(lines, "STRUCTURE EXTENTS", 3),
+            (std::vector<std::string>{"EDGE (2146990, -10, 2147493.547, 10)", "BIG (0, 0, 2000000, 2000000)",
+                                      "FAR (-4000001, -4000000, 4000000, 4000000)",
+                                      "ODD (-2121320.344, 0, 2121320.344, 4242640.687)"}));
+}
+
+TEST(Report, RoundsExtentsOffTheGridToTheNearestUnit) {
+  // A 0.7 magnification puts the corners at -2.1 and 70.7: they are written at -2 and 71,
+  // where the flattened geometry lands (and where KLayout puts them), not widened to -3.
+  const auto lines = ReportLines(Lib().Structure("A").Rect(1, 101, 3).Structure("B").Ref("A", {0, 0}, 0.7, 90).Bytes());
+  EXPECT_EQ(Section(lines, "STRUCTURE EXTENTS", 3), (std::vector<std::string>{"A (0, 0, 0.101, 0.003)", "B (-0.002, 0, 0, 0.071)"}));
 }
 
 }  // namespace
