@@ -1,12 +1,16 @@
 #include "korvexe/output_file.h"
 
 #include <fcntl.h>
+#include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "core/support/bus_error_exit.h"
 #include "core/support/replace_file.h"
@@ -21,6 +25,48 @@ constexpr std::uint64_t kKernelCopyFrom = 1u << 20;
 
 }  // namespace
 
+std::optional<std::uint64_t> FreeSpaceFor(const std::string& output) {
+  struct statvfs fs {};
+  if (::statvfs(FolderOf(output).c_str(), &fs) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
+}
+
+namespace {
+
+// The pid in a name of our temporary form, or 0.
+pid_t TemporaryOwner(std::string_view name) {
+  constexpr std::string_view kInfix = ".korvexe-", kSuffix = ".tmp";
+  const std::size_t at = name.rfind(kInfix);
+  if (at == std::string_view::npos || at == 0 || !name.ends_with(kSuffix)) return 0;
+  std::string_view rest = name.substr(at + kInfix.size(), name.size() - at - kInfix.size() - kSuffix.size());
+  const std::size_t dash = rest.find('-');
+  const std::string_view pid = rest.substr(0, dash);
+  if (dash != std::string_view::npos) {
+    const std::string_view random = rest.substr(dash + 1);
+    if (random.size() != 16 || random.find_first_not_of("0123456789abcdef") != std::string_view::npos) return 0;
+  }
+  if (pid.empty() || pid.size() > 9 || pid.find_first_not_of("0123456789") != std::string_view::npos) return 0;
+  return static_cast<pid_t>(std::stol(std::string(pid)));
+}
+
+}  // namespace
+
+std::size_t RemoveDeadRunTemporaries(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return 0;
+  std::size_t removed = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    const pid_t owner = TemporaryOwner(entry->d_name);
+    if (owner <= 0 || owner == ::getpid()) continue;
+    if (::kill(owner, 0) == 0 || errno != ESRCH) continue;  // alive, or not ours to judge
+    const std::string path = folder + "/" + entry->d_name;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) == 0) ++removed;
+  }
+  ::closedir(dir);
+  return removed;
+}
+
 OutputStream::OutputStream() : buffer_(kBufferSize) {}
 
 OutputStream::~OutputStream() {
@@ -30,6 +76,7 @@ OutputStream::~OutputStream() {
 
 void OutputStream::Create(const std::string& output) {
   output_ = output;
+  RemoveDeadRunTemporaries(FolderOf(output));
   // Exclusive and not predictable, so that no link planted beside the output is followed.
   fd_ = CreateTemporaryBeside(output, ".korvexe-", ".tmp", temporary_);
   if (fd_ < 0) {

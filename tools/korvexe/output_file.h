@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,15 @@
 #include "korvexe/background_writer.h"
 
 namespace korvex::engine {
+
+// The bytes an unprivileged writer may still put in the folder of `output` (none when that
+// cannot be told).
+std::optional<std::uint64_t> FreeSpaceFor(const std::string& output);
+
+// Removes from `folder` the temporary outputs of runs that died without cleaning up (killed,
+// or the machine stopped): files named "<output>.korvexe-<pid>[-<random>].tmp" whose process
+// is gone. Returns how many were removed.
+std::size_t RemoveDeadRunTemporaries(const std::string& folder);
 
 // Records and verbatim stretches of an input into one buffered file.
 class OutputStream : public gds::ByteSink {

@@ -1,11 +1,14 @@
 #include "korvexe/translation.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <unordered_set>
 
 #include "gds/name_codec.h"
 #include "gds/stream_writer.h"
 #include "korvexe/element_filter.h"
 #include "korvexe/explode.h"
+#include "korvexe/flat_estimate.h"
 #include "korvexe/record_copier.h"
 #include "korvexe/run_control.h"
 #include "korvexe/structure_copier.h"
@@ -39,6 +42,7 @@ class Translation {
   void ChooseNames();
   void ApplyRenameMap(std::vector<std::string>& names);
   void Prune();
+  void CheckFlatSize(const std::vector<std::uint32_t>& roots);
   Outcome Edit(gds::Element& e, FilterCounts& counts, bool quiet);
   void WriteStructure(std::uint32_t s);
   const std::string* NewName(std::uint32_t s) const {
@@ -67,11 +71,14 @@ WriteTotals Translation::Run() {
   removed_.assign(in_.names.size(), false);
   if (o_.prune && !o_.explode) Prune();
 
-  gds::WriteLibraryHeader(out_.records(), ReadHeaderRecords(in_));
+  std::vector<std::uint32_t> roots;
   if (o_.explode) {
-    std::vector<std::uint32_t> roots;
     if (top_) roots.push_back(*top_);
     else roots = in_.Independent();
+    CheckFlatSize(roots);
+  }
+  gds::WriteLibraryHeader(out_.records(), ReadHeaderRecords(in_));
+  if (o_.explode) {
     Flattener flattener(in_, filter_, counts_, log_, out_);
     for (std::uint32_t r : roots) {
       const ExplodeResult x = flattener.Explode(r, out_names_[r], o_.prune);
@@ -94,6 +101,30 @@ WriteTotals Translation::Run() {
   if (dropped_references_ > 0)
     log_.Line("  references to removed structures dropped: " + std::to_string(dropped_references_));
   return totals_;
+}
+
+// Known before anything is written: a flattening that cannot fit is refused at once, instead
+// of filling the disk for hours.
+void Translation::CheckFlatSize(const std::vector<std::uint32_t>& roots) {
+  std::uint64_t elements_in = 0;
+  for (const gds::StructureSummary& s : in_.summary.structures)
+    for (std::uint64_t c : s.counts) elements_in += c;
+  FlatEstimator estimator(in_.summary, static_cast<double>(in_.size()) / static_cast<double>(std::max<std::uint64_t>(elements_in, 1)));
+  FlatSize total;
+  for (std::uint32_t r : roots) {
+    const FlatSize f = estimator.Of(r);
+    total.elements = f.elements > UINT64_MAX - total.elements ? UINT64_MAX : total.elements + f.elements;
+    total.bytes = f.bytes > UINT64_MAX - total.bytes ? UINT64_MAX : total.bytes + f.bytes;
+  }
+  const std::string estimate = "at most " + std::to_string(total.elements) + " elements, about " + ByteText(total.bytes);
+  log_.Line("Explode: the flat result holds " + estimate);
+  if (total.elements > kFlatElementCeiling)
+    throw EngineError("flattening would write " + estimate + ", more than the ceiling of " +
+                      std::to_string(kFlatElementCeiling) + " elements");
+  const std::optional<std::uint64_t> free = FreeSpaceFor(o_.output);
+  if (free && total.bytes > *free)
+    throw EngineError("flattening would write " + estimate + ", more than the " + ByteText(*free) +
+                      " free beside the output " + o_.output);
 }
 
 void Translation::ChooseStructures() {

@@ -23,12 +23,6 @@ std::string RandomPart() {
   return text;
 }
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
 int CreateTemporaryBeside(const std::string& path, std::string_view infix, std::string_view suffix,
@@ -49,6 +43,12 @@ bool CommitRename(const std::string& temporary, const std::string& path, const R
     ::close(folder);
   }
   return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 bool ReplaceFile(const std::string& path, std::string_view bytes, const RenameFunction& rename) {

@@ -23,6 +23,9 @@ int CreateTemporaryBeside(const std::string& path, std::string_view infix, std::
 // folder, so that the new name survives a crash right after. False with errno set.
 bool CommitRename(const std::string& temporary, const std::string& path, const RenameFunction& rename = {});
 
+// The folder that holds `path` ("." for a bare name).
+std::string FolderOf(const std::string& path);
+
 // Deletes the file; a file that is not there counts as deleted.
 bool RemoveFileIfPresent(const std::string& path);
 

@@ -234,6 +234,45 @@ TEST_F(Safety, InputCutShortDuringTheRunEndsItWithAReason) {
   ExpectUntouched();
 }
 
+// A few hundred bytes that ask for 10^24 flat elements: refused before anything is written,
+// with the estimate in the message; a layout that fits still flattens.
+TEST_F(Safety, ExplodeBombIsRefusedWithItsEstimate) {
+  std::vector<Structure> cells = {Cell("L0", {Rect(1, 0, 0, 0, 10, 10)})};
+  const char* const names[] = {"L0", "L1", "L2", "L3", "L4"};
+  for (int level = 1; level <= 4; ++level)
+    cells.push_back(Cell(names[level], {ArrayRef(names[level - 1], 1000, 1000, {0, 0}, {1000, 0}, {0, 1000})}));
+  const std::string bomb = dir_.File("bomb.gds");
+  WriteLibrary(bomb, LibraryOf(cells));
+  const EngineResult r = RunEngineText("\"" + bomb + "\" \"" + output_ + "\" L4" + kTail + " -explode", dir_);
+  EXPECT_EQ(r.exit_code, 255);
+  EXPECT_NE(r.log.find("flattening would write at most 18446744073709551615 elements"), std::string::npos) << r.log;
+  ExpectUntouched();
+
+  const EngineResult fits = RunEngineText("\"" + bomb + "\" \"" + output_ + "\" L1" + kTail + " -explode", dir_);
+  EXPECT_EQ(fits.exit_code, 0) << fits.log;
+  EXPECT_NE(fits.log.find("the flat result holds at most 1000000 elements"), std::string::npos) << fits.log;
+  EXPECT_EQ(CountShapes(ReadLibrary(output_)).size(), 1u);
+}
+
+// Temporary outputs of runs that were killed are cleared by the next run in that folder; a
+// living run's file and files of other forms are left alone.
+TEST_F(Safety, TemporariesOfDeadRunsAreRemoved) {
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  waitpid(dead, nullptr, 0);
+  const std::string old_form = output_ + ".korvexe-" + std::to_string(dead) + ".tmp";
+  const std::string new_form = dir_.File("other.gds.korvexe-" + std::to_string(dead) + "-0123456789abcdef.tmp");
+  const std::string living = output_ + ".korvexe-" + std::to_string(::getppid()) + "-0123456789abcdef.tmp";
+  const std::string unrelated = dir_.File("notes.korvexe-" + std::to_string(dead) + "-x.tmp");
+  for (const std::string& f : {old_form, new_form, living, unrelated}) WriteText(f, "left over");
+  EXPECT_EQ(Run(input_).exit_code, 0);
+  EXPECT_FALSE(Exists(old_form));
+  EXPECT_FALSE(Exists(new_form));
+  EXPECT_TRUE(Exists(living));
+  EXPECT_TRUE(Exists(unrelated));
+  for (const std::string& f : {living, unrelated}) std::remove(f.c_str());
+}
+
 // A FIFO would block the open and a device would never end: both are refused at once.
 TEST_F(Safety, InputsThatAreNotRegularFilesAreRefused) {
   const std::string fifo = dir_.File("pipe.gds");
