@@ -23,6 +23,7 @@ MappingRulesDialog::MappingRulesDialog(const std::string& ruleList, UserPrompts&
   for (std::size_t i = 0; i < m_fields.size(); ++i) {
     auto* field = new QLineEdit(this);
     field->setMaximumWidth(80);
+    field->installEventFilter(this);
     m_fields[i] = field;
     const int row = static_cast<int>(i / 2);
     const int column = static_cast<int>(i % 2) * 2;
@@ -43,6 +44,7 @@ MappingRulesDialog::MappingRulesDialog(const std::string& ruleList, UserPrompts&
   m_list = new QListWidget(this);
   m_list->setSelectionMode(QAbstractItemView::SingleSelection);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  m_cancel = buttons->button(QDialogButtonBox::Cancel);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
@@ -75,6 +77,20 @@ void MappingRulesDialog::Add() {
   if (!added.accepted) {
     ShowRefusal(m_prompts, this, added.message, added.focus ? Field(*added.focus) : nullptr);
   }
+}
+
+bool MappingRulesDialog::eventFilter(QObject* watched, QEvent* event) {
+  for (std::size_t i = 0; i < m_fields.size(); ++i) {
+    QLineEdit* field = m_fields[i];
+    if (watched != field || !LeftByUser(event)) continue;
+    CheckWhenSettled(this, field, m_cancel, [this, field, i] {
+      // A field still empty is only missed when a rule is added.
+      if (field->text().trimmed().isEmpty()) return;
+      const std::string message = CheckRuleField(static_cast<RuleField>(i), FromQ(field->text()));
+      if (!message.empty()) ShowRefusal(m_prompts, this, message, field);
+    });
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void MappingRulesDialog::Remove() {

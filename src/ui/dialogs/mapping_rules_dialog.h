@@ -16,7 +16,8 @@ namespace korvex {
 class UserPrompts;
 
 // The "Mapping Rules" dialog: range rules added from four fields into a list kept in the
-// order they were added. Enter adds the rule typed.
+// order they were added. Enter adds the rule typed. A field that is left holding something
+// other than a number from 0 to 65535 says so.
 class MappingRulesDialog : public QDialog {
   Q_OBJECT
 
@@ -31,6 +32,9 @@ class MappingRulesDialog : public QDialog {
   QPushButton* AddButton() const { return m_add; }
   QPushButton* RemoveButton() const { return m_remove; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void Add();
   void Remove();
@@ -42,6 +46,7 @@ class MappingRulesDialog : public QDialog {
   QListWidget* m_list = nullptr;
   QPushButton* m_add = nullptr;
   QPushButton* m_remove = nullptr;
+  QPushButton* m_cancel = nullptr;
 };
 
 // Runs the dialog modally on the rule list text; the new text when it was confirmed.

@@ -7,11 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QVBoxLayout>
 
 #include "ui/dialogs/dialog_support.h"
+#include "ui/dialogs/row_scroll_bar.h"
 #include "ui/dialogs/scroll_actions.h"
 
 namespace korvex {
@@ -31,6 +32,7 @@ StructureMappingDialog::StructureMappingDialog(const JobSettings& settings, std:
     auto* name = new QLineEdit(this);
     name->setReadOnly(true);
     name->setFocusPolicy(Qt::NoFocus);
+    name->installEventFilter(this);
     auto* output = new QLineEdit(this);
     output->installEventFilter(this);
     m_names[static_cast<std::size_t>(row)] = name;
@@ -40,10 +42,7 @@ StructureMappingDialog::StructureMappingDialog(const JobSettings& settings, std:
     connect(output, &QLineEdit::textEdited, this,
             [this, row](const QString& typed) { m_model.SetRowField(row, FromQ(typed)); });
   }
-  m_scroll = new QScrollBar(Qt::Vertical, this);
-  m_scroll->setFocusPolicy(Qt::StrongFocus);
-  m_scroll->setSingleStep(1);
-  m_scroll->setPageStep(StructureMappingModel::kRows);
+  m_scroll = new RowScrollBar(StructureMappingModel::kRows, this);
   m_scroll->setRange(0, m_model.MaxTopRow());
   grid->addWidget(m_scroll, 1, 2, StructureMappingModel::kRows, 1);
   connect(m_scroll, &QScrollBar::actionTriggered, this, &StructureMappingDialog::Scrolled);
@@ -73,13 +72,17 @@ StructureMappingDialog::StructureMappingDialog(const JobSettings& settings, std:
 
 void StructureMappingDialog::Refresh() {
   for (int row = 0; row < StructureMappingModel::kRows; ++row) {
-    ShowText(NameField(row), m_model.RowName(row));
+    ShowElided(NameField(row), m_model.RowName(row));
     ShowText(OutputField(row), m_model.RowField(row));
   }
   m_scroll->setSliderPosition(m_model.TopRow());
 }
 
 void StructureMappingDialog::ShowRowRefusal(const Outcome<int>& refusal) {
+  // While the message is up, an arrow held down would repeat the refused step, each
+  // repeat raising the message again.
+  const QScopedValueRollback<bool> refusing(m_refusing, true);
+  m_scroll->StopAction();
   ShowRefusal(m_prompts, this, refusal.message, refusal.focus ? OutputField(*refusal.focus) : nullptr);
 }
 
@@ -95,6 +98,7 @@ void StructureMappingDialog::TakeInEditedRow() {
 }
 
 void StructureMappingDialog::Scrolled(int action) {
+  if (m_refusing) return;
   TakeInEditedRow();
   const Outcome<int> scrolled = m_model.Scroll(ScrollActionOf(action), m_scroll->sliderPosition());
   Refresh();
@@ -114,6 +118,10 @@ void StructureMappingDialog::accept() {
 
 bool StructureMappingDialog::eventFilter(QObject* watched, QEvent* event) {
   for (int row = 0; row < StructureMappingModel::kRows; ++row) {
+    if (watched == NameField(row) && event->type() == QEvent::Resize) {
+      ShowElided(NameField(row), m_model.RowName(row));
+      continue;
+    }
     if (watched != OutputField(row)) continue;
     if (event->type() == QEvent::FocusOut) {
       // Leaving a field stores its name (an emptied one gets the structure's own name

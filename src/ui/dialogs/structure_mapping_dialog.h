@@ -8,10 +8,10 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QScrollBar;
 
 namespace korvex {
 
+class RowScrollBar;
 class UserPrompts;
 
 // The "Structures Mapping" dialog: every structure beside its output name, ten rows at a
@@ -25,7 +25,7 @@ class StructureMappingDialog : public QDialog {
 
   QLineEdit* NameField(int row) const { return m_names[static_cast<std::size_t>(row)]; }
   QLineEdit* OutputField(int row) const { return m_outputs[static_cast<std::size_t>(row)]; }
-  QScrollBar* ScrollBar() const { return m_scroll; }
+  RowScrollBar* ScrollBar() const { return m_scroll; }
   QLabel* Notice() const { return m_notice; }
   QPushButton* OkButton() const { return m_ok; }
   QPushButton* HelpButton() const { return m_help; }
@@ -49,10 +49,11 @@ class StructureMappingDialog : public QDialog {
   UserPrompts& m_prompts;
   std::array<QLineEdit*, StructureMappingModel::kRows> m_names{};
   std::array<QLineEdit*, StructureMappingModel::kRows> m_outputs{};
-  QScrollBar* m_scroll = nullptr;
+  RowScrollBar* m_scroll = nullptr;
   QLabel* m_notice = nullptr;
   QPushButton* m_ok = nullptr;
   QPushButton* m_help = nullptr;
+  bool m_refusing = false;
 };
 
 }  // namespace korvex
