@@ -295,5 +295,33 @@ TEST_F(MappingRulesDialogTest, RemoveSelectsTheEntryBeforeTheRemovedOne) {
   EXPECT_EQ(dialog.RuleList(), "");
 }
 
+// The help's mapping topic names the one number range and shows only rules that the rules
+// dialog would write as they stand.
+TEST(MappingHelp, NamesTheOneRangeAndShowsRulesTheDialogWrites) {
+  std::ifstream page(std::string(KORVEX_SOURCE_DIR) + "/resources/help/korvex.html");
+  std::stringstream text;
+  text << page.rdbuf();
+  const std::string help = text.str();
+  const std::size_t start = help.find("id=\"topic-200\"");
+  ASSERT_NE(start, std::string::npos);
+  const std::string topic = help.substr(start, help.find("<h2", start + 1) - start);
+  EXPECT_NE(topic.find("0 to " + std::to_string(kMaxRuleNumber)), std::string::npos) << topic;
+  int examples = 0;
+  for (std::size_t at = topic.find("<code>"); at != std::string::npos; at = topic.find("<code>", at + 1)) {
+    const std::string rule = topic.substr(at + 6, topic.find("</code>", at) - at - 6);
+    const std::size_t colon = rule.find(':');
+    ASSERT_NE(colon, std::string::npos) << rule;
+    RuleFields fields;
+    const std::string in = rule.substr(0, colon), out = rule.substr(colon + 1);
+    fields.a = in.substr(0, in.find('-'));
+    fields.b = in.find('-') == std::string::npos ? "" : in.substr(in.find('-') + 1);
+    fields.c = out.substr(0, out.find('-'));
+    fields.d = out.find('-') == std::string::npos ? "" : out.substr(out.find('-') + 1);
+    EXPECT_EQ(ComposeRule(fields).text, rule);
+    ++examples;
+  }
+  EXPECT_GT(examples, 0);
+}
+
 }  // namespace
 }  // namespace korvex
