@@ -169,6 +169,11 @@ TEST_F(StructureMappingTest, LongNamesLoseTheirMiddleAndShowWholeInTheToolTip) {
   name->setFixedWidth(600);
   QCoreApplication::processEvents();
   EXPECT_EQ(name->text().toStdString(), kLongName);
+
+  // An output field not being edited shows the start of its name, where neighbours differ.
+  QLineEdit* output = dialog->OutputField(1);
+  EXPECT_EQ(output->cursorPosition(), 0);
+  EXPECT_EQ(output->toolTip().toStdString(), kLongName);
 }
 
 TEST_F(StructureMappingTest, TrimmingShowsTheNoticeAndDisablesOk) {

@@ -32,8 +32,10 @@ MappingDialog::MappingDialog(MappingKind kind, JobSettings& settings, const std:
   };
 
   auto* rows = new QHBoxLayout;
-  rows->addWidget(MakeColumn(0));
-  rows->addWidget(MakeColumn(kSlotsPerColumn));
+  for (std::size_t c = 0; c < m_columns.size(); ++c) {
+    m_columns[c] = MakeColumn(static_cast<int>(c) * kSlotsPerColumn);
+    rows->addWidget(m_columns[c]);
+  }
   m_scroll = new RowScrollBar(MappingModel::kSlots, this);
   rows->addWidget(m_scroll);
   connect(m_scroll, &QScrollBar::actionTriggered, this, &MappingDialog::Scrolled);
@@ -75,6 +77,7 @@ MappingDialog::MappingDialog(MappingKind kind, JobSettings& settings, const std:
 QWidget* MappingDialog::MakeColumn(int firstSlot) {
   auto* column = new QWidget(this);
   auto* grid = new QGridLayout(column);
+  grid->setColumnStretch(2, 1);  // spare width goes beside the rows, not between label and field
   const QString label = ToQ(m_model.ColumnLabel());
   grid->addWidget(new QLabel(tr("Input GDS"), column), 0, 0);
   grid->addWidget(new QLabel(tr("Output GDS"), column), 0, 1);
@@ -104,6 +107,10 @@ void MappingDialog::Refresh() {
     const bool shown = m_model.SlotHasRow(slot);
     SlotLabel(slot)->setVisible(shown);
     SlotField(slot)->setVisible(shown);
+  }
+  // A column without rows would show its headings over nothing.
+  for (std::size_t c = 0; c < m_columns.size(); ++c) {
+    m_columns[c]->setVisible(m_model.SlotHasRow(static_cast<int>(c) * kSlotsPerColumn));
   }
   m_scroll->setRange(0, m_model.MaxTopRow());
   m_scroll->setSliderPosition(m_model.TopRow());

@@ -62,6 +62,7 @@ class MappingDialog : public QDialog {
   JobSettings& m_settings;
   UserPrompts& m_prompts;
   RulesRunner m_runRules;
+  std::array<QWidget*, 2> m_columns{};
   std::array<QLabel*, MappingModel::kSlots> m_labels{};
   std::array<QLineEdit*, MappingModel::kSlots> m_fields{};
   RowScrollBar* m_scroll = nullptr;

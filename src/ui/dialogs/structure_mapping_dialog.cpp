@@ -26,6 +26,8 @@ StructureMappingDialog::StructureMappingDialog(const JobSettings& settings, std:
   m_notice->setVisible(!m_model.Notice().empty());
 
   auto* grid = new QGridLayout;
+  // Wide enough for the longest scanned names; narrower, names lose their middle.
+  const int nameWidth = fontMetrics().horizontalAdvance(QString(StructureMappingModel::kMaxOutputLength + 1, 'n')) + 12;
   grid->addWidget(new QLabel(tr("Input GDS Structure"), this), 0, 0);
   grid->addWidget(new QLabel(tr("Output GDS Structure"), this), 0, 1);
   for (int row = 0; row < StructureMappingModel::kRows; ++row) {
@@ -35,6 +37,8 @@ StructureMappingDialog::StructureMappingDialog(const JobSettings& settings, std:
     name->installEventFilter(this);
     auto* output = new QLineEdit(this);
     output->installEventFilter(this);
+    name->setMinimumWidth(nameWidth);
+    output->setMinimumWidth(nameWidth);
     m_names[static_cast<std::size_t>(row)] = name;
     m_outputs[static_cast<std::size_t>(row)] = output;
     grid->addWidget(name, row + 1, 0);
@@ -74,6 +78,9 @@ void StructureMappingDialog::Refresh() {
   for (int row = 0; row < StructureMappingModel::kRows; ++row) {
     ShowElided(NameField(row), m_model.RowName(row));
     ShowText(OutputField(row), m_model.RowField(row));
+    // A field not being edited shows where its name starts, as the name beside it does.
+    if (!OutputField(row)->hasFocus()) OutputField(row)->setCursorPosition(0);
+    OutputField(row)->setToolTip(ToQ(m_model.RowField(row)));
   }
   m_scroll->setSliderPosition(m_model.TopRow());
 }
@@ -128,6 +135,8 @@ bool StructureMappingDialog::eventFilter(QObject* watched, QEvent* event) {
       // back); uniqueness is checked when scrolling and on OK.
       m_model.LeaveField(row);
       ShowText(OutputField(row), m_model.RowField(row));
+      OutputField(row)->setToolTip(ToQ(m_model.RowField(row)));
+      if (LeftByUser(event)) OutputField(row)->setCursorPosition(0);
     } else if (PageRowsByKey(event, m_scroll)) {
       return true;
     }
