@@ -20,6 +20,16 @@ void ShowRefusal(UserPrompts& prompts, QWidget* parent, const std::string& messa
   if (auto* field = qobject_cast<QLineEdit*>(focus)) field->selectAll();
 }
 
+void Refusals::Show(QWidget* parent, const std::string& message, QWidget* focus) {
+  if (m_showing) {
+    if (focus != nullptr) focus->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  m_showing = true;
+  ShowRefusal(m_prompts, parent, message, focus);
+  m_showing = false;
+}
+
 bool LeftByUser(const QEvent* event) {
   if (event->type() != QEvent::FocusOut) return false;
   const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();

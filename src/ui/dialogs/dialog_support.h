@@ -20,6 +20,20 @@ inline std::string FromQ(const QString& text) { return text.toStdString(); }
 // selected, so the user can type over it).
 void ShowRefusal(UserPrompts& prompts, QWidget* parent, const std::string& message, QWidget* focus = nullptr);
 
+// Shows refusals one at a time. While a message is up the event loop still runs: an arrow
+// held down repeats its step, a field left a moment before is checked, a button released
+// is clicked. Whatever is refused then is the same fault again; it only returns the focus.
+class Refusals {
+ public:
+  explicit Refusals(UserPrompts& prompts) : m_prompts(prompts) {}
+  bool Showing() const { return m_showing; }
+  void Show(QWidget* parent, const std::string& message, QWidget* focus);
+
+ private:
+  UserPrompts& m_prompts;
+  bool m_showing = false;
+};
+
 // A number field is checked when the user leaves it (Tab, a click, a shortcut; a window
 // coming up is no leaving), once the focus has settled: a click that took the focus to the
 // scroll bar or a button acts first and, meeting the same bad number, says so itself, so

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -25,7 +24,7 @@ constexpr int kSlotsPerColumn = MappingModel::kSlots / 2;
 
 MappingDialog::MappingDialog(MappingKind kind, JobSettings& settings, const std::vector<std::string>& scanned,
                              UserPrompts& prompts, QWidget* parent)
-    : QDialog(parent), m_model(kind, settings, scanned), m_settings(settings), m_prompts(prompts) {
+    : QDialog(parent), m_model(kind, settings, scanned), m_settings(settings), m_prompts(prompts), m_refusals(prompts) {
   setWindowTitle(tr("Mapping"));
   m_runRules = [this](QWidget* owner, const std::string& ruleList) {
     return RunMappingRulesDialog(owner, ruleList, m_prompts);
@@ -121,15 +120,12 @@ QWidget* MappingDialog::FieldToBlame(const Outcome<int>& refusal) const {
 }
 
 void MappingDialog::Refuse(const Outcome<int>& refusal, QWidget* field) {
-  // Scroll actions that arrive while the message is up (an arrow held down repeats) are
-  // the same refusal again.
-  const QScopedValueRollback<bool> refusing(m_refusing, true);
   m_scroll->StopAction();
-  ShowRefusal(m_prompts, this, refusal.message, field);
+  m_refusals.Show(this, refusal.message, field);
 }
 
 void MappingDialog::Scrolled(int action) {
-  if (m_refusing) return;
+  if (m_refusals.Showing()) return;
   const Outcome<int> scrolled = m_model.Scroll(ScrollActionOf(action), m_scroll->sliderPosition());
   // The model decides where the view stands; the bar follows it.
   Refresh();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/options/mapping_model.h"
+#include "ui/dialogs/dialog_support.h"
 
 class QLabel;
 class QLineEdit;
@@ -67,7 +68,7 @@ class MappingDialog : public QDialog {
   std::array<QLineEdit*, MappingModel::kSlots> m_fields{};
   RowScrollBar* m_scroll = nullptr;
   QPushButton* m_cancel = nullptr;
-  bool m_refusing = false;
+  Refusals m_refusals;
   QLineEdit* m_mapAllToField = nullptr;
   QPushButton* m_mapAllTo = nullptr;
   QPushButton* m_mapAllToItself = nullptr;

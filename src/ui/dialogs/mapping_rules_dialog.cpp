@@ -15,7 +15,7 @@
 namespace korvex {
 
 MappingRulesDialog::MappingRulesDialog(const std::string& ruleList, UserPrompts& prompts, QWidget* parent)
-    : QDialog(parent), m_model(ruleList), m_prompts(prompts) {
+    : QDialog(parent), m_model(ruleList), m_refusals(prompts) {
   setWindowTitle(tr("Mapping Rules"));
   auto* grid = new QGridLayout;
   const QString labels[] = {tr("Map &Range"), tr("&to"), tr("To Ran&ge"), tr("t&o")};
@@ -75,7 +75,7 @@ void MappingRulesDialog::Add() {
   const Outcome<RuleField> added = m_model.Add();
   ShowEntries();
   if (!added.accepted) {
-    ShowRefusal(m_prompts, this, added.message, added.focus ? Field(*added.focus) : nullptr);
+    m_refusals.Show(this, added.message, added.focus ? Field(*added.focus) : nullptr);
   }
 }
 
@@ -87,7 +87,7 @@ bool MappingRulesDialog::eventFilter(QObject* watched, QEvent* event) {
       // A field still empty is only missed when a rule is added.
       if (field->text().trimmed().isEmpty()) return;
       const std::string message = CheckRuleField(static_cast<RuleField>(i), FromQ(field->text()));
-      if (!message.empty()) ShowRefusal(m_prompts, this, message, field);
+      if (!message.empty()) m_refusals.Show(this, message, field);
     });
   }
   return QDialog::eventFilter(watched, event);

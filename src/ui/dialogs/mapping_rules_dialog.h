@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/options/mapping_rules_model.h"
+#include "ui/dialogs/dialog_support.h"
 
 class QLineEdit;
 class QListWidget;
@@ -41,12 +42,12 @@ class MappingRulesDialog : public QDialog {
   void ShowEntries();
 
   MappingRulesModel m_model;
-  UserPrompts& m_prompts;
   std::array<QLineEdit*, 4> m_fields{};
   QListWidget* m_list = nullptr;
   QPushButton* m_add = nullptr;
   QPushButton* m_remove = nullptr;
   QPushButton* m_cancel = nullptr;
+  Refusals m_refusals;
 };
 
 // Runs the dialog modally on the rule list text; the new text when it was confirmed.

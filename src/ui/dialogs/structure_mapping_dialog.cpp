@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -19,7 +18,7 @@ namespace korvex {
 
 StructureMappingDialog::StructureMappingDialog(const JobSettings& settings, std::vector<std::string> structureNames,
                                                UserPrompts& prompts, QWidget* parent)
-    : QDialog(parent), m_model(settings, std::move(structureNames)), m_prompts(prompts) {
+    : QDialog(parent), m_model(settings, std::move(structureNames)), m_refusals(prompts) {
   setWindowTitle(tr("Structures Mapping"));
   m_notice = new QLabel(ToQ(m_model.Notice()), this);
   m_notice->setWordWrap(true);
@@ -88,9 +87,8 @@ void StructureMappingDialog::Refresh() {
 void StructureMappingDialog::ShowRowRefusal(const Outcome<int>& refusal) {
   // While the message is up, an arrow held down would repeat the refused step, each
   // repeat raising the message again.
-  const QScopedValueRollback<bool> refusing(m_refusing, true);
   m_scroll->StopAction();
-  ShowRefusal(m_prompts, this, refusal.message, refusal.focus ? OutputField(*refusal.focus) : nullptr);
+  m_refusals.Show(this, refusal.message, refusal.focus ? OutputField(*refusal.focus) : nullptr);
 }
 
 // The row whose field has the focus is taken in as if the focus had left it, as it does
@@ -105,7 +103,7 @@ void StructureMappingDialog::TakeInEditedRow() {
 }
 
 void StructureMappingDialog::Scrolled(int action) {
-  if (m_refusing) return;
+  if (m_refusals.Showing()) return;
   TakeInEditedRow();
   const Outcome<int> scrolled = m_model.Scroll(ScrollActionOf(action), m_scroll->sliderPosition());
   Refresh();

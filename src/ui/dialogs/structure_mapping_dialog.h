@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/options/structure_mapping_model.h"
+#include "ui/dialogs/dialog_support.h"
 
 class QLabel;
 class QLineEdit;
@@ -46,14 +47,13 @@ class StructureMappingDialog : public QDialog {
   void ShowRowRefusal(const Outcome<int>& refusal);
 
   StructureMappingModel m_model;
-  UserPrompts& m_prompts;
   std::array<QLineEdit*, StructureMappingModel::kRows> m_names{};
   std::array<QLineEdit*, StructureMappingModel::kRows> m_outputs{};
   RowScrollBar* m_scroll = nullptr;
   QLabel* m_notice = nullptr;
   QPushButton* m_ok = nullptr;
   QPushButton* m_help = nullptr;
-  bool m_refusing = false;
+  Refusals m_refusals;
 };
 
 }  // namespace korvex
