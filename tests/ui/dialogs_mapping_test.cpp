@@ -170,6 +170,28 @@ TEST_F(MappingDialogTest, RowOutOfRangeIsRefusedOnceWhenLeftAndTheViewStays) {
   EXPECT_EQ(settings.LayerMap, "2:2000");
 }
 
+TEST_F(MappingDialogTest, ArrowHeldOnARefusedRowRaisesOneMessage) {
+  testing::ReadingPrompts reading;
+  std::vector<std::string> layers;
+  for (int i = 0; i < 20; ++i) layers.push_back(std::to_string(i));
+  settings.LayerList = "";
+  settings.LayerExclude = 1;
+  auto dialog = std::make_unique<MappingDialog>(MappingKind::kLayers, settings, layers, reading);
+  ShowActive(*dialog);
+  QLineEdit* field = dialog->SlotField(2);
+  field->setFocus(Qt::TabFocusReason);
+  Type(field, "70000");
+  RowScrollBar* bar = dialog->ScrollBar();
+  const QPoint downArrow(bar->width() / 2, bar->height() - 4);
+  QTest::mousePress(bar, Qt::LeftButton, {}, downArrow);
+  QTest::qWait(800);  // past the repeat delay
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, downArrow);
+  QTest::qWait(100);
+  EXPECT_EQ(reading.messages.size(), 1u);
+  EXPECT_EQ(bar->value(), 0);
+  EXPECT_EQ(QApplication::focusWidget(), field);
+}
+
 TEST_F(MappingDialogTest, CancelIsNotHeldUpByARefusedRow) {
   auto dialog = OpenActive(5);
   QLineEdit* field = dialog->SlotField(1);

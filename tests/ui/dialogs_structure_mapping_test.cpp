@@ -114,24 +114,8 @@ TEST_F(StructureMappingTest, LongScannedNameLeftAsItWasScrollsAndSavesSilently) 
   EXPECT_FALSE(std::filesystem::exists(PathOf("korvex.smp")));  // every row maps to itself
 }
 
-// Answers a message only after the event loop has run for a while, as a message box does
-// while the user reads it.
-class ReadingPrompts : public test::FakePrompts {
- public:
-  void Message(QWidget* parent, const std::string& caption, const std::string& text, MessageIcon icon) override {
-    FakePrompts::Message(parent, caption, text, icon);
-    if (m_depth >= 3) return;  // enough to show a storm without an endless one
-    ++m_depth;
-    QTest::qWait(800);
-    --m_depth;
-  }
-
- private:
-  int m_depth = 0;
-};
-
 TEST_F(StructureMappingTest, ArrowHeldOnARefusedRowRaisesOneMessage) {
-  ReadingPrompts reading;
+  testing::ReadingPrompts reading;
   std::vector<std::string> names;
   for (int i = 0; i < 25; ++i) names.push_back(std::string(1, 'S').append(std::to_string(i)));
   StructureMappingDialog dialog(settings, names, reading);
