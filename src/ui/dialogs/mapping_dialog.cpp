@@ -107,10 +107,9 @@ void MappingDialog::Refresh() {
     SlotLabel(slot)->setVisible(shown);
     SlotField(slot)->setVisible(shown);
   }
-  // A column without rows would show its headings over nothing.
-  for (std::size_t c = 0; c < m_columns.size(); ++c) {
-    m_columns[c]->setVisible(m_model.SlotHasRow(static_cast<int>(c) * kSlotsPerColumn));
-  }
+  // A second column without rows would show its headings over nothing; the first keeps
+  // them, so a dialog without rows still says what it maps.
+  m_columns[1]->setVisible(m_model.SlotHasRow(kSlotsPerColumn));
   m_scroll->setRange(0, m_model.MaxTopRow());
   m_scroll->setSliderPosition(m_model.TopRow());
 }
