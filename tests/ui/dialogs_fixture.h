@@ -49,6 +49,22 @@ class DialogTest : public ::testing::Test {
   test::FakePrompts prompts;
 };
 
+// Answers a message only after the event loop has run for a while, as a message box does
+// while the user reads it.
+class ReadingPrompts : public test::FakePrompts {
+ public:
+  void Message(QWidget* parent, const std::string& caption, const std::string& text, MessageIcon icon) override {
+    FakePrompts::Message(parent, caption, text, icon);
+    if (m_depth >= 3) return;  // enough to show a storm without an endless one
+    ++m_depth;
+    QTest::qWait(800);
+    --m_depth;
+  }
+
+ private:
+  int m_depth = 0;
+};
+
 // Lines joined with LF, each ended by one.
 inline std::string Lines(const std::vector<std::string>& lines) {
   std::string text;

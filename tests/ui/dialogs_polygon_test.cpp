@@ -88,5 +88,30 @@ TEST_F(PolygonFilteringTest, DebugModeShowsTheTwoExtraFieldsAndHelpIsAsked) {
   EXPECT_EQ(settings.VertCnt, -4);
 }
 
+// The help must not promise what OK refuses: a maximum extent of 0 takes part in the order
+// check, though the engine reads 0 as "no limit".
+TEST_F(PolygonFilteringTest, HelpSaysWhatOkDoesWithAMinimumExtentAndMaximumZero) {
+  std::ifstream page(std::string(KORVEX_SOURCE_DIR) + "/resources/help/polygon-filtering.html");
+  std::stringstream text;
+  text << page.rdbuf();
+  std::string help = text.str();
+  for (char& c : help) c = c == '\n' ? ' ' : c;
+  ASSERT_FALSE(help.empty());
+  EXPECT_NE(help.find("Min. Extent 0.5 with Max. Extent 0 is refused"), std::string::npos);
+  EXPECT_NE(help.find("up to 10000000"), std::string::npos);
+
+  auto dialog = Open();
+  dialog->OnBox()->click();
+  Type(*dialog, PolygonField::kMinExt, "0.5");
+  Type(*dialog, PolygonField::kMaxExt, "0");
+  dialog->accept();
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(prompts.messages[0].text, kPolygonExtentOrderMessage);
+  Type(*dialog, PolygonField::kMaxExt, "10000000");  // the way out the help gives
+  dialog->accept();
+  EXPECT_EQ(dialog->result(), QDialog::Accepted);
+  EXPECT_EQ(settings.MaxExt, 10000000);
+}
+
 }  // namespace
 }  // namespace korvex

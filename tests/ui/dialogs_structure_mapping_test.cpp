@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "dialogs_fixture.h"
+#include "ui/dialogs/row_scroll_bar.h"
 #include "ui/dialogs/structure_mapping_dialog.h"
 
 namespace korvex {
@@ -87,6 +88,76 @@ TEST_F(StructureMappingTest, FewStructuresDisableTheEmptyRows) {
   EXPECT_TRUE(dialog->OutputField(3)->isEnabled());
   EXPECT_FALSE(dialog->OutputField(4)->isEnabled());
   EXPECT_FALSE(dialog->OutputField(9)->isEnabled());
+}
+
+// The GLTVIA2 cells of the IHP S380 layout have 34-character names, one more than an
+// output name may have; their neighbours differ only in the middle.
+const std::string kLongName = "GLTVIA2_NEW_T231_SG13S_Wolansky_EM";
+const std::string kLongNeighbour = "GLVIA2_NEW_T231_SG13S_Wolansky_EM";
+
+std::vector<std::string> LongNamesAndMore() {
+  std::vector<std::string> names{kLongNeighbour, kLongName};
+  for (int i = 0; i < 20; ++i) names.push_back(std::string(1, 'S').append(std::to_string(i)));
+  return names;
+}
+
+TEST_F(StructureMappingTest, LongScannedNameLeftAsItWasScrollsAndSavesSilently) {
+  auto dialog = Open(LongNamesAndMore());
+  dialog->OutputField(1)->setFocus(Qt::TabFocusReason);
+  dialog->ScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  dialog->ScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(dialog->ScrollBar()->value(), 2);
+  dialog->ScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
+  dialog->OkButton()->click();
+  EXPECT_TRUE(prompts.messages.empty());
+  EXPECT_EQ(dialog->result(), QDialog::Accepted);
+  EXPECT_FALSE(std::filesystem::exists(PathOf("korvex.smp")));  // every row maps to itself
+}
+
+TEST_F(StructureMappingTest, ArrowHeldOnARefusedRowRaisesOneMessage) {
+  testing::ReadingPrompts reading;
+  std::vector<std::string> names;
+  for (int i = 0; i < 25; ++i) names.push_back(std::string(1, 'S').append(std::to_string(i)));
+  StructureMappingDialog dialog(settings, names, reading);
+  ShowActive(dialog);
+  TypeInto(dialog.OutputField(2), "S1");
+  RowScrollBar* bar = dialog.ScrollBar();
+  const QPoint downArrow(bar->width() / 2, bar->height() - 4);
+  QTest::mousePress(bar, Qt::LeftButton, {}, downArrow);
+  QTest::qWait(800);  // the arrow stays pressed past the repeat delay
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, downArrow);
+  QTest::qWait(100);
+  EXPECT_EQ(reading.messages.size(), 1u);
+  EXPECT_EQ(bar->value(), 0);
+  EXPECT_EQ(dialog.NameField(0)->text(), "S0");
+  ASSERT_NE(QApplication::focusWidget(), nullptr);
+  EXPECT_EQ(QApplication::focusWidget()->parentWidget(), &dialog);
+  EXPECT_TRUE(QApplication::focusWidget() == dialog.OutputField(1) || QApplication::focusWidget() == dialog.OutputField(2));
+}
+
+TEST_F(StructureMappingTest, LongNamesLoseTheirMiddleAndShowWholeInTheToolTip) {
+  auto dialog = Open(LongNamesAndMore());
+  QLineEdit* name = dialog->NameField(1);
+  name->setFixedWidth(150);
+  dialog->NameField(0)->setFixedWidth(150);
+  QCoreApplication::processEvents();
+  const QString shown = name->text();
+  EXPECT_NE(shown.toStdString(), kLongName);
+  EXPECT_TRUE(shown.startsWith("GLT")) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith("_EM")) << shown.toStdString();
+  EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+  EXPECT_NE(shown, dialog->NameField(0)->text());  // the two neighbours still look different
+  EXPECT_EQ(name->toolTip().toStdString(), kLongName);
+  EXPECT_EQ(dialog->NameField(2)->toolTip(), "S0");
+
+  name->setFixedWidth(600);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(name->text().toStdString(), kLongName);
+
+  // An output field not being edited shows the start of its name, where neighbours differ.
+  QLineEdit* output = dialog->OutputField(1);
+  EXPECT_EQ(output->cursorPosition(), 0);
+  EXPECT_EQ(output->toolTip().toStdString(), kLongName);
 }
 
 TEST_F(StructureMappingTest, TrimmingShowsTheNoticeAndDisablesOk) {

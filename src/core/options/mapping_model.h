@@ -15,6 +15,8 @@ namespace korvex {
 // The "Mapping" dialog: every kept layer (or datatype) as a row with its output number,
 // shown through 16 slots (8 per column) over a scroll bar. The window shows SlotLabel and
 // SlotField of each slot after every action and hands typed text back with SetSlotField.
+// A row's field takes a whole number from 0 to 65535; anything else is refused where it is
+// taken in (leaving the field, scrolling, rules, OK) with the focus on its slot.
 class MappingModel {
  public:
   static constexpr int kSlots = 16;
@@ -40,25 +42,32 @@ class MappingModel {
   // The short field beside "Map All To".
   std::string mapAllToField;
 
-  // Each scroll action takes in the visible rows, then moves.
-  void Scroll(ScrollAction action, int thumb = 0);
-  // Nothing happens for an empty field or a number outside 0 to 1024.
-  void MapAllTo();
+  // The user left the slot's field: its number becomes the row's Output.
+  Outcome<int> LeaveSlot(int slot);
+  // Each scroll action takes in the visible rows, then moves; a refused row keeps the view.
+  Outcome<int> Scroll(ScrollAction action, int thumb = 0);
+  // Nothing happens for an empty field; a field that is not a number from 0 to 65535 is
+  // refused (the refusal has no slot: the "Map All To" field is to blame).
+  Outcome<int> MapAllTo();
+  // The "Map All To" field was left: the same check, an empty field passes.
+  Outcome<int> LeaveMapAllTo() const;
   void MapAllToItself();
 
-  // "Advance Rules...": takes in the visible rows and gives the rule list text that the
-  // "Mapping Rules" dialog opens on; then EndAdvanceRules with its text when it was
-  // confirmed, or nothing when it was cancelled.
-  const std::string& BeginAdvanceRules();
+  // "Advance Rules...": takes in the visible rows; when that passes, the "Mapping Rules"
+  // dialog opens on RuleList(), and EndAdvanceRules gets its text when it was confirmed,
+  // or nothing when it was cancelled.
+  Outcome<int> BeginAdvanceRules();
+  const std::string& RuleList() const { return m_table.ruleList; }
   void EndAdvanceRules(const std::optional<std::string>& confirmed);
 
   // OK: takes in the visible rows and stores the encoded rows in LayerMap or DatatypeMap.
-  // A negative output cannot be written as a rule: the row is scrolled into view, the
-  // message names it and the focus goes to its slot; nothing is stored.
+  // An output outside 0 to 65535 (a stored shift can reach one) cannot be written as a
+  // rule: the row is scrolled into view, the message names it and the focus goes to its
+  // slot; nothing is stored.
   Outcome<int> Ok(JobSettings& settings);
 
  private:
-  void TakeInVisibleRows();
+  Outcome<int> TakeInVisibleRows();
   void FillSlots();
 
   MappingTable m_table;

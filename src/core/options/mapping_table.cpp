@@ -1,6 +1,7 @@
 #include "core/options/mapping_table.h"
 
-#include <unordered_set>
+#include <algorithm>
+#include <charconv>
 
 #include "core/options/comma_list.h"
 #include "core/options/map_text.h"
@@ -25,16 +26,24 @@ MappingTable BuildMappingTable(MappingKind kind, const JobSettings& settings,
   const std::string& list = layers ? settings.LayerList : settings.DatatypeList;
   const bool exclude = (layers ? settings.LayerExclude : settings.DatatypeExclude) != 0;
 
-  // A number named twice by the scan still gets one row: Inputs stay strictly increasing.
-  const std::unordered_set<std::string> found(scanned.begin(), scanned.end());
+  // Only plain decimal names are numbers ("07" is not 7). A number named twice still gets
+  // one row: Inputs stay strictly increasing.
+  std::vector<int> numbers;
+  for (const std::string& name : scanned) {
+    int n = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), n);
+    if (error != std::errc() || end != name.data() + name.size() || n < 0 || n >= kMappingRowCapacity ||
+        std::to_string(n) != name) {
+      continue;
+    }
+    if (ListHolds(list, name) != exclude) numbers.push_back(n);
+  }
+  std::sort(numbers.begin(), numbers.end());
+  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
 
   MappingTable table;
   table.kind = kind;
-  for (int n = 0; n < kMappingRowCapacity; ++n) {
-    const std::string text = std::to_string(n);
-    if (ListHolds(list, text) == exclude) continue;
-    if (found.count(text) != 0) table.rows.push_back({n, n});
-  }
+  for (const int n : numbers) table.rows.push_back({n, n});
   const std::string& stored = StoredMapText(settings, kind);
   ApplyMapText(table, stored);
   table.ruleList = stored;

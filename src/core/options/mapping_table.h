@@ -9,8 +9,8 @@ namespace korvex {
 
 enum class MappingKind { kLayers, kDatatypes };
 
-// Layer and datatype numbers that can have a row.
-inline constexpr int kMappingRowCapacity = 1024;
+// Layer and datatype numbers that can have a row: 0 to 65535, as the rules name them.
+inline constexpr int kMappingRowCapacity = 65536;
 
 struct MappingRow {
   int Input = 0;
@@ -31,7 +31,7 @@ const char* MappingKindLabel(MappingKind kind);
 const std::string& StoredMapText(const JobSettings& settings, MappingKind kind);
 std::string& StoredMapText(JobSettings& settings, MappingKind kind);
 
-// One row for each number from 0 to 1023 that the include/exclude choice keeps and that
+// One row for each number from 0 to 65535 that the include/exclude choice keeps and that
 // the scan found (scanned: the layer or datatype names of the scan, in their order), with
 // the stored map text applied and copied into the rule list.
 MappingTable BuildMappingTable(MappingKind kind, const JobSettings& settings,

@@ -7,11 +7,12 @@
 
 namespace korvex {
 
-// Layer and datatype numbers that a rule may name, both ends included.
+// Layer and datatype numbers, both ends included: the one range of the mapping table, the
+// rules, the number fields and the filter engine (GDSII keeps them in 16 bits).
 inline constexpr int kMinRuleNumber = 0;
-inline constexpr int kMaxRuleNumber = 1024;
+inline constexpr int kMaxRuleNumber = 65535;
 
-inline constexpr const char* kRangeLimitMessage = "Ranges should be within 0 to 1024.";
+inline constexpr const char* kRangeLimitMessage = "Ranges should be within 0 to 65535.";
 inline constexpr const char* kRangeOrderMessage = "Ranges should be in increasing order.";
 
 // The four fields of the rules dialog as typed: "Map Range" a "to" b, "To Range" c "to" d.
@@ -23,6 +24,9 @@ struct RuleFields {
 };
 
 enum class RuleField { kA, kB, kC, kD };
+
+// How messages name a field: "Map Range from", "Map Range to", "To Range from", "To Range to".
+const char* RuleFieldName(RuleField field);
 
 struct ComposedRule {
   enum class Kind {
@@ -36,11 +40,17 @@ struct ComposedRule {
   std::optional<RuleField> focus;
 };
 
-// Reads a number from a field the way the C library reads a leading integer; an empty
-// field or text without a leading number reads as 0.
+// Reads a number of a stored rule the way the C library reads a leading integer; text
+// without a leading number reads as 0.
 int ReadRuleNumber(std::string_view field);
 
-// Forms one rule (a:c, a-b:c or a-b:c-d) from the four fields, or says why not.
+// Checks one typed field: empty (allowed only for the two "to" fields), or a whole number
+// from 0 to 65535. The message names the field and the problem; empty when it is fine.
+std::string CheckRuleField(RuleField field, std::string_view text);
+
+// Forms one rule (a:c, a-b:c or a-b:c-d) from the four fields, or says why not. Nothing
+// typed is reread or stretched: a field that is not a number, or a target range whose
+// length differs from the source's, is refused.
 ComposedRule ComposeRule(const RuleFields& fields);
 
 // Rule list texts are the rules joined by ",".

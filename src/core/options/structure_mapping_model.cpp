@@ -18,6 +18,12 @@ std::string TooLongMessage(const std::string& candidate) {
          std::to_string(StructureMappingModel::kMaxOutputLength) + " characters.";
 }
 
+// Scanned names may be one character longer than an output name may be: a row left as it
+// was maps to itself and writes no line, so only a new name must fit.
+bool TooLong(const std::string& candidate, const std::string& own) {
+  return candidate != own && candidate.size() > StructureMappingModel::kMaxOutputLength;
+}
+
 }  // namespace
 
 StructureMappingModel::StructureMappingModel(const JobSettings& settings, std::vector<std::string> structureNames)
@@ -52,7 +58,7 @@ void StructureMappingModel::FillRows() {
 Outcome<int> StructureMappingModel::LeaveField(int row) {
   if (!RowShowsStructure(row)) return Outcome<int>::Accept();
   std::string& field = m_fields[static_cast<std::size_t>(row)];
-  if (field.size() > kMaxOutputLength) return Outcome<int>::Refuse(TooLongMessage(field), row);
+  if (TooLong(field, m_names[StructureOf(row)])) return Outcome<int>::Refuse(TooLongMessage(field), row);
   if (field.empty()) field = m_names[StructureOf(row)];
   m_outputs[StructureOf(row)] = field;
   return Outcome<int>::Accept();
@@ -63,7 +69,7 @@ Outcome<int> StructureMappingModel::CheckVisibleRows() {
     const std::size_t self = StructureOf(r);
     const std::string& field = m_fields[static_cast<std::size_t>(r)];
     const std::string candidate = field.empty() ? m_names[self] : field;
-    if (candidate.size() > kMaxOutputLength) return Outcome<int>::Refuse(TooLongMessage(candidate), r);
+    if (TooLong(candidate, m_names[self])) return Outcome<int>::Refuse(TooLongMessage(candidate), r);
     for (std::size_t other = 0; other < m_outputs.size(); ++other) {
       if (other != self && m_outputs[other] == candidate) {
         return Outcome<int>::Refuse(DuplicateMessage(candidate, m_names[other]), r);
@@ -103,7 +109,7 @@ Outcome<int> StructureMappingModel::CheckAllStructures() {
   for (std::size_t i = 0; i < m_outputs.size(); ++i) {
     const std::string& output = m_outputs[i];
     std::string message;
-    if (output.size() > kMaxOutputLength) {
+    if (TooLong(output, m_names[i])) {
       message = TooLongMessage(output);
     } else if (const std::size_t holder = firstHolder.at(output); holder != i) {
       message = DuplicateMessage(output, m_names[holder]);

@@ -36,10 +36,11 @@ class StructureMappingModel {
   const std::vector<std::string>& OutputNames() const { return m_outputs; }
 
   // The output field of the row lost the focus: its text becomes the output name, an
-  // empty field gets the structure's own name back. Too long a name is refused.
+  // empty field gets the structure's own name back. A new name longer than 33 characters
+  // is refused; a structure's own name is not, whatever its length.
   Outcome<int> LeaveField(int row);
   // Takes in the visible rows, each refused when its name is already the output of
-  // another structure or is too long.
+  // another structure or is a new name that is too long.
   Outcome<int> CheckVisibleRows();
   // Scrolling first checks the visible rows; the view does not move when that fails.
   Outcome<int> Scroll(ScrollAction action, int thumb = 0);

@@ -7,19 +7,20 @@
 #include <string>
 
 #include "core/options/mapping_model.h"
+#include "ui/dialogs/dialog_support.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QScrollBar;
 
 namespace korvex {
 
+class RowScrollBar;
 class UserPrompts;
 
 // The "Mapping" dialog: each kept layer (or datatype) beside its output number, sixteen
-// rows at a time in two columns over a scroll bar. OK stores the rows as LayerMap or
-// DatatypeMap.
+// rows at a time in two columns over a scroll bar; slots without a row are not shown. OK
+// stores the rows as LayerMap or DatatypeMap.
 class MappingDialog : public QDialog {
   Q_OBJECT
 
@@ -35,7 +36,7 @@ class MappingDialog : public QDialog {
 
   QLabel* SlotLabel(int slot) const { return m_labels[static_cast<std::size_t>(slot)]; }
   QLineEdit* SlotField(int slot) const { return m_fields[static_cast<std::size_t>(slot)]; }
-  QScrollBar* ScrollBar() const { return m_scroll; }
+  RowScrollBar* ScrollBar() const { return m_scroll; }
   QLineEdit* MapAllToField() const { return m_mapAllToField; }
   QPushButton* MapAllToButton() const { return m_mapAllTo; }
   QPushButton* MapAllToItselfButton() const { return m_mapAllToItself; }
@@ -52,15 +53,22 @@ class MappingDialog : public QDialog {
   QWidget* MakeColumn(int firstSlot);
   void Scrolled(int action);
   void AdvanceRules();
+  void MapAllTo();
   void Refresh();
+  void FieldLeft(QLineEdit* field);
+  void Refuse(const Outcome<int>& refusal, QWidget* field);
+  QWidget* FieldToBlame(const Outcome<int>& refusal) const;
 
   MappingModel m_model;
   JobSettings& m_settings;
   UserPrompts& m_prompts;
   RulesRunner m_runRules;
+  std::array<QWidget*, 2> m_columns{};
   std::array<QLabel*, MappingModel::kSlots> m_labels{};
   std::array<QLineEdit*, MappingModel::kSlots> m_fields{};
-  QScrollBar* m_scroll = nullptr;
+  RowScrollBar* m_scroll = nullptr;
+  QPushButton* m_cancel = nullptr;
+  Refusals m_refusals;
   QLineEdit* m_mapAllToField = nullptr;
   QPushButton* m_mapAllTo = nullptr;
   QPushButton* m_mapAllToItself = nullptr;

@@ -15,7 +15,7 @@
 namespace korvex {
 
 MappingRulesDialog::MappingRulesDialog(const std::string& ruleList, UserPrompts& prompts, QWidget* parent)
-    : QDialog(parent), m_model(ruleList), m_prompts(prompts) {
+    : QDialog(parent), m_model(ruleList), m_refusals(prompts) {
   setWindowTitle(tr("Mapping Rules"));
   auto* grid = new QGridLayout;
   const QString labels[] = {tr("Map &Range"), tr("&to"), tr("To Ran&ge"), tr("t&o")};
@@ -23,6 +23,7 @@ MappingRulesDialog::MappingRulesDialog(const std::string& ruleList, UserPrompts&
   for (std::size_t i = 0; i < m_fields.size(); ++i) {
     auto* field = new QLineEdit(this);
     field->setMaximumWidth(80);
+    field->installEventFilter(this);
     m_fields[i] = field;
     const int row = static_cast<int>(i / 2);
     const int column = static_cast<int>(i % 2) * 2;
@@ -43,6 +44,7 @@ MappingRulesDialog::MappingRulesDialog(const std::string& ruleList, UserPrompts&
   m_list = new QListWidget(this);
   m_list->setSelectionMode(QAbstractItemView::SingleSelection);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  m_cancel = buttons->button(QDialogButtonBox::Cancel);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
@@ -73,8 +75,22 @@ void MappingRulesDialog::Add() {
   const Outcome<RuleField> added = m_model.Add();
   ShowEntries();
   if (!added.accepted) {
-    ShowRefusal(m_prompts, this, added.message, added.focus ? Field(*added.focus) : nullptr);
+    m_refusals.Show(this, added.message, added.focus ? Field(*added.focus) : nullptr);
   }
+}
+
+bool MappingRulesDialog::eventFilter(QObject* watched, QEvent* event) {
+  for (std::size_t i = 0; i < m_fields.size(); ++i) {
+    QLineEdit* field = m_fields[i];
+    if (watched != field || !LeftByUser(event)) continue;
+    CheckWhenSettled(this, field, m_cancel, [this, field, i] {
+      // A field still empty is only missed when a rule is added.
+      if (field->text().trimmed().isEmpty()) return;
+      const std::string message = CheckRuleField(static_cast<RuleField>(i), FromQ(field->text()));
+      if (!message.empty()) m_refusals.Show(this, message, field);
+    });
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void MappingRulesDialog::Remove() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/options/mapping_rules_model.h"
+#include "ui/dialogs/dialog_support.h"
 
 class QLineEdit;
 class QListWidget;
@@ -16,7 +17,8 @@ namespace korvex {
 class UserPrompts;
 
 // The "Mapping Rules" dialog: range rules added from four fields into a list kept in the
-// order they were added. Enter adds the rule typed.
+// order they were added. Enter adds the rule typed. A field that is left holding something
+// other than a number from 0 to 65535 says so.
 class MappingRulesDialog : public QDialog {
   Q_OBJECT
 
@@ -31,17 +33,21 @@ class MappingRulesDialog : public QDialog {
   QPushButton* AddButton() const { return m_add; }
   QPushButton* RemoveButton() const { return m_remove; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void Add();
   void Remove();
   void ShowEntries();
 
   MappingRulesModel m_model;
-  UserPrompts& m_prompts;
   std::array<QLineEdit*, 4> m_fields{};
   QListWidget* m_list = nullptr;
   QPushButton* m_add = nullptr;
   QPushButton* m_remove = nullptr;
+  QPushButton* m_cancel = nullptr;
+  Refusals m_refusals;
 };
 
 // Runs the dialog modally on the rule list text; the new text when it was confirmed.

@@ -4,14 +4,15 @@
 #include <array>
 
 #include "core/options/structure_mapping_model.h"
+#include "ui/dialogs/dialog_support.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QScrollBar;
 
 namespace korvex {
 
+class RowScrollBar;
 class UserPrompts;
 
 // The "Structures Mapping" dialog: every structure beside its output name, ten rows at a
@@ -25,7 +26,7 @@ class StructureMappingDialog : public QDialog {
 
   QLineEdit* NameField(int row) const { return m_names[static_cast<std::size_t>(row)]; }
   QLineEdit* OutputField(int row) const { return m_outputs[static_cast<std::size_t>(row)]; }
-  QScrollBar* ScrollBar() const { return m_scroll; }
+  RowScrollBar* ScrollBar() const { return m_scroll; }
   QLabel* Notice() const { return m_notice; }
   QPushButton* OkButton() const { return m_ok; }
   QPushButton* HelpButton() const { return m_help; }
@@ -46,13 +47,13 @@ class StructureMappingDialog : public QDialog {
   void ShowRowRefusal(const Outcome<int>& refusal);
 
   StructureMappingModel m_model;
-  UserPrompts& m_prompts;
   std::array<QLineEdit*, StructureMappingModel::kRows> m_names{};
   std::array<QLineEdit*, StructureMappingModel::kRows> m_outputs{};
-  QScrollBar* m_scroll = nullptr;
+  RowScrollBar* m_scroll = nullptr;
   QLabel* m_notice = nullptr;
   QPushButton* m_ok = nullptr;
   QPushButton* m_help = nullptr;
+  Refusals m_refusals;
 };
 
 }  // namespace korvex

@@ -60,7 +60,7 @@ TEST(MappingModel, ScrollRangeFollowsRowCount) {
 TEST(MappingModel, TypedValueSurvivesScrollingOutOfView) {
   Layers layers(40);
   MappingModel model(MappingKind::kLayers, layers.settings, layers.scanned);
-  model.SetSlotField(3, "99junk");
+  model.SetSlotField(3, "99");
   model.Scroll(ScrollAction::kPageDown);
   EXPECT_EQ(model.Table().rows[3].Output, 99);
   model.Scroll(ScrollAction::kPageUp);
@@ -69,18 +69,50 @@ TEST(MappingModel, TypedValueSurvivesScrollingOutOfView) {
   EXPECT_EQ(layers.settings.LayerMap, "3:99");
 }
 
-TEST(MappingModel, MapAllToAcceptsOnlyZeroTo1024) {
+TEST(MappingModel, RowFieldsTakeOnlyWholeNumbersFrom0To65535) {
+  Layers layers(40);
+  MappingModel model(MappingKind::kLayers, layers.settings, layers.scanned);
+  for (const char* refused : {"70000", "65536", "-1", "12abc", "", "2000000000000"}) {
+    model.SetSlotField(4, refused);
+    const Outcome<int> left = model.LeaveSlot(4);
+    EXPECT_FALSE(left.accepted) << refused;
+    EXPECT_EQ(left.message, "Please enter an integer between 0 and 65535.");
+    EXPECT_EQ(left.focus, 4);
+    EXPECT_EQ(model.Table().rows[4].Output, 4) << refused;  // the row keeps its number
+  }
+  // Scrolling, the rules and OK meet the same refusal; the view stays.
+  EXPECT_FALSE(model.Scroll(ScrollAction::kPageDown).accepted);
+  EXPECT_EQ(model.TopRow(), 0);
+  EXPECT_FALSE(model.BeginAdvanceRules().accepted);
+  EXPECT_FALSE(model.Ok(layers.settings).accepted);
+  EXPECT_EQ(layers.settings.LayerMap, "");
+
+  model.SetSlotField(4, " 65535 ");
+  EXPECT_TRUE(model.LeaveSlot(4).accepted);
+  EXPECT_EQ(model.Table().rows[4].Output, 65535);
+  model.SetSlotField(5, "2000");
+  ASSERT_TRUE(model.Ok(layers.settings).accepted);
+  EXPECT_EQ(layers.settings.LayerMap, "4:65535,5:2000");
+}
+
+TEST(MappingModel, MapAllToTakesZeroTo65535AndRefusesTheRest) {
   Layers layers(3);
   MappingModel model(MappingKind::kLayers, layers.settings, layers.scanned);
-  for (const char* ignored : {"1025", "-3", ""}) {
-    model.mapAllToField = ignored;
-    model.MapAllTo();
-    EXPECT_EQ(model.SlotField(2), "2") << ignored;
+  model.mapAllToField = "";
+  EXPECT_TRUE(model.MapAllTo().accepted);  // an empty field does nothing
+  EXPECT_EQ(model.SlotField(2), "2");
+  for (const char* refused : {"65536", "-3", "x"}) {
+    model.mapAllToField = refused;
+    EXPECT_FALSE(model.LeaveMapAllTo().accepted) << refused;
+    const Outcome<int> mapped = model.MapAllTo();
+    EXPECT_EQ(mapped.message, "Please enter an integer between 0 and 65535.") << refused;
+    EXPECT_FALSE(mapped.focus.has_value());
+    EXPECT_EQ(model.SlotField(2), "2") << refused;
   }
-  model.mapAllToField = "1024";
-  model.MapAllTo();
-  EXPECT_EQ(model.SlotField(0), "1024");
-  EXPECT_EQ(model.SlotField(2), "1024");
+  model.mapAllToField = "65535";
+  EXPECT_TRUE(model.MapAllTo().accepted);
+  EXPECT_EQ(model.SlotField(0), "65535");
+  EXPECT_EQ(model.SlotField(2), "65535");
   model.MapAllToItself();
   EXPECT_EQ(model.SlotField(2), "2");
 }
@@ -91,7 +123,8 @@ TEST(MappingModel, ConfirmedRulesApplyOverTypedValues) {
   EXPECT_EQ(model.SlotField(1), "10");
   model.SetSlotField(1, "50");
   model.SetSlotField(4, "40");
-  MappingRulesModel rules(model.BeginAdvanceRules());
+  ASSERT_TRUE(model.BeginAdvanceRules().accepted);
+  MappingRulesModel rules(model.RuleList());
   EXPECT_EQ(rules.Entries(), (std::vector<std::string>{"1-3:10-12"}));
   model.EndAdvanceRules(rules.Ok());
   EXPECT_EQ(model.SlotField(1), "10");  // the stored rule wins over the typed 50
@@ -111,7 +144,8 @@ TEST(MappingModel, CancelledRulesChangeNothing) {
 TEST(MappingModel, EmptiedRuleListKeepsRowOutputs) {
   Layers layers(3, "1:5");
   MappingModel model(MappingKind::kLayers, layers.settings, layers.scanned);
-  MappingRulesModel rules(model.BeginAdvanceRules());
+  ASSERT_TRUE(model.BeginAdvanceRules().accepted);
+  MappingRulesModel rules(model.RuleList());
   rules.Select(0);
   rules.Remove();
   EXPECT_TRUE(rules.Entries().empty());
@@ -121,25 +155,23 @@ TEST(MappingModel, EmptiedRuleListKeepsRowOutputs) {
   EXPECT_EQ(model.SlotField(1), "5");
 }
 
-TEST(MappingModel, NegativeOutputIsRefusedNamingItsRowAndBroughtIntoView) {
+TEST(MappingModel, StoredShiftBeyond65535IsRefusedNamingItsRowAndBroughtIntoView) {
   Layers layers(40);
   layers.settings.LayerMap = "0:1";
   layers.settings.DatatypeList = layers.settings.LayerList;
+  layers.settings.DatatypeMap = "30-39:65530-65539";  // types 36 to 39 would go past the end
   MappingModel model(MappingKind::kDatatypes, layers.settings, layers.scanned);
   EXPECT_STREQ(model.ColumnLabel(), "Type");
-  model.Scroll(ScrollAction::kPageDown);
-  model.Scroll(ScrollAction::kPageDown);  // top row 24
-  model.SetSlotField(10, "-3");           // type 34
-  model.Scroll(ScrollAction::kThumbTrack, 0);
   const Outcome<int> ok = model.Ok(layers.settings);
   EXPECT_FALSE(ok.accepted);
-  EXPECT_EQ(ok.message, "Type 34 has the negative output -3.\nOutput numbers must be 0 or more.");
+  EXPECT_EQ(ok.message, "Type 36 has the output 65536.\nOutput numbers run from 0 to 65535.");
   EXPECT_EQ(model.TopRow(), 24);
-  EXPECT_EQ(ok.focus, 10);
-  EXPECT_EQ(layers.settings.DatatypeMap, "");  // nothing stored
-  model.SetSlotField(10, "3");
+  EXPECT_EQ(ok.focus, 12);
+  EXPECT_EQ(layers.settings.DatatypeMap, "30-39:65530-65539");  // nothing stored
+  model.mapAllToField = "7";
+  ASSERT_TRUE(model.MapAllTo().accepted);
   ASSERT_TRUE(model.Ok(layers.settings).accepted);
-  EXPECT_EQ(layers.settings.DatatypeMap, "34:3");
+  EXPECT_EQ(layers.settings.DatatypeMap, "0-39:7");
   EXPECT_EQ(layers.settings.LayerMap, "0:1");
 }
 

@@ -15,18 +15,18 @@ TEST(BuildMappingTable, KeepsIncludedLayersFoundByTheScanInNumberOrder) {
   JobSettings settings;
   settings.LayerList = "63,1,5,10";
   const MappingTable table =
-      BuildMappingTable(MappingKind::kLayers, settings, {"10", "5", "07", "63", "2000", "x", "1"});
+      BuildMappingTable(MappingKind::kLayers, settings, {"10", "5", "07", "63", "2000", "x", "1", "5x"});
   EXPECT_EQ(Inputs(table), (std::vector<int>{1, 5, 10, 63}));  // "07" is not 7
   for (const MappingRow& row : table.rows) EXPECT_EQ(row.Output, row.Input);
 }
 
-TEST(BuildMappingTable, ExcludeListDropsTheListedAndKeepsTheRest) {
+TEST(BuildMappingTable, ExcludeListDropsTheListedAndKeepsTheRestUpTo65535) {
   JobSettings settings;
   settings.DatatypeList = "1";
   settings.DatatypeExclude = 1;
-  const std::vector<std::string> scanned{"0", "1", "10", "1023", "1024"};
+  const std::vector<std::string> scanned{"65535", "0", "1", "10", "1023", "1024", "2000", "65536", "-5", "+7"};
   EXPECT_EQ(Inputs(BuildMappingTable(MappingKind::kDatatypes, settings, scanned)),
-            (std::vector<int>{0, 10, 1023}));
+            (std::vector<int>{0, 10, 1023, 1024, 2000, 65535}));
 }
 
 TEST(BuildMappingTable, EmptyIncludeListOffersNoRows) {

@@ -141,6 +141,30 @@ TEST_F(StructureMappingTest, OverLongOutputNameIsRefusedNotCut) {
   EXPECT_TRUE(model.Ok().accepted);
 }
 
+// Scanned names reach 34 characters (the GLTVIA2 cells of the IHP S380 layout); only a
+// name the user gives must fit in 33.
+TEST_F(StructureMappingTest, ScannedNameLongerThanAnOutputNameMapsToItselfUnchecked) {
+  const std::string scanned = "GLTVIA2_NEW_T231_SG13S_Wolansky_EM";
+  ASSERT_EQ(scanned.size(), 34u);
+  std::vector<std::string> names{scanned};
+  for (int i = 0; i < 20; ++i) names.push_back(Numbered(i));
+  Write("korvex.smp", "S3 OLD\r\n");
+  StructureMappingModel model = Open(names);
+  EXPECT_TRUE(model.LeaveField(0).accepted);
+  EXPECT_TRUE(model.Scroll(ScrollAction::kLineDown).accepted);
+  EXPECT_EQ(model.TopRow(), 1);
+  EXPECT_TRUE(model.Scroll(ScrollAction::kLineUp).accepted);
+  model.SetRowField(4, "S3");  // the renaming from the file undone
+  ASSERT_TRUE(model.Ok().accepted);
+  EXPECT_FALSE(Exists("korvex.smp"));  // every row maps to itself: no line, no file
+
+  // A typed name of that length is still refused, on leaving and on OK.
+  model.SetRowField(0, scanned + "X");
+  EXPECT_FALSE(model.LeaveField(0).accepted);
+  model.SetRowField(0, std::string(34, 'Y'));
+  EXPECT_FALSE(model.Ok().accepted);
+}
+
 TEST_F(StructureMappingTest, UnwritableFolderReportsThePath) {
   settings_.WorkingDirectory = Folder() + "/missing";
   StructureMappingModel model = Open({"A"});
