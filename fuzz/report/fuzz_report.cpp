@@ -39,7 +39,7 @@ void Require(bool condition) {
 }
 
 void CheckRecord(const ScanResult& scan) {
-  Require(scan.StructureCount >= 0 && scan.StructureCount <= kMaxStructures);
+  Require(scan.StructureCount >= 0 && static_cast<std::size_t>(scan.StructureCount) <= scan.StructureNames.size());
   Require(scan.LayerCount >= 0 && scan.LayerCount <= kMaxLayers);
   Require(scan.DatatypeCount >= 0 && scan.DatatypeCount <= kMaxDatatypes);
   Require(scan.TopStructure.size() <= kStructureNameLength);

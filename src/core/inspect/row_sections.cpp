@@ -21,10 +21,10 @@ bool FindSectionStart(CTextFile& report, std::string_view marker) {
 }
 
 // Calls `store(row, values)` for each row of parenthesised values, numbered from 0, until a
-// row is malformed or the record has no slot left for it.
+// row is malformed or every listed structure has its row.
 template <typename Store>
-void ReadRows(CTextFile& report, std::size_t valuesPerRow, Store store) {
-  for (std::int32_t row = 0; row < kMaxStructures && report.ReadLine(); ++row) {
+void ReadRows(const ScanResult& scan, CTextFile& report, std::size_t valuesPerRow, Store store) {
+  for (std::int32_t row = 0; row < scan.StructureCount && report.ReadLine(); ++row) {
     const std::string_view line = report.line();
     if (line.empty()) return;
     const auto values = RowValues(line, valuesPerRow);
@@ -47,7 +47,7 @@ void ReadElementCounts(ScanResult& scan, CTextFile& report) {
   std::memset(static_cast<void*>(scan.ElementCounts.data()), 0, scan.ElementCounts.size() * sizeof(ElementCount));
   if (!FindSectionStart(report, kElementCountsMarker)) return;
   if (!report.ReadLine()) return;  // column heading
-  ReadRows(report, 5, [&](std::int32_t row, const std::vector<std::string>& v) {
+  ReadRows(scan, report, 5, [&](std::int32_t row, const std::vector<std::string>& v) {
     scan.ElementCounts[row] = {LeadingInteger(v[0]), LeadingInteger(v[1]), LeadingInteger(v[2]),
                                LeadingInteger(v[3]), LeadingInteger(v[4])};
   });
@@ -66,7 +66,7 @@ std::size_t ReadExtents(ScanResult& scan, CTextFile& report) {
   // Rounded, not truncated: 1.005 x 1000 is 1004.999... in binary and means 1005.
   const double scale = scan.Resolution;
   std::size_t saturated = 0;
-  ReadRows(report, 4, [&](std::int32_t row, const std::vector<std::string>& v) {
+  ReadRows(scan, report, 4, [&](std::int32_t row, const std::vector<std::string>& v) {
     double dbu[4];
     bool beyond = false;
     for (int k = 0; k < 4; ++k) {

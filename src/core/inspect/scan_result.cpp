@@ -8,9 +8,6 @@
 namespace korvex {
 namespace {
 
-// Twice the structure capacity, so that probe runs stay short.
-constexpr std::uint32_t kNameSlotCount = 2 * static_cast<std::uint32_t>(kMaxStructures);
-
 std::uint32_t NameHash(std::string_view name) {
   std::uint32_t hash = 2166136261u;  // FNV-1a
   for (const char c : name) {
@@ -20,17 +17,43 @@ std::uint32_t NameHash(std::string_view name) {
   return hash ^ (hash >> 16);
 }
 
+// Gives `index` the slot of its name, unless an earlier structure of that name has one:
+// lookups answer the first index. Twice as many slots as structures keep probe runs short.
+void AddNameSlot(ScanResult& scan, std::int32_t index) {
+  const std::string_view name = scan.StructureNames[index];
+  if (FindStructure(scan, name)) return;
+  const std::uint32_t count = static_cast<std::uint32_t>(scan.NameSlots.size());
+  for (std::uint32_t slot = NameHash(name) % count;; slot = (slot + 1) % count) {
+    if (scan.NameSlots[slot] == 0) {
+      scan.NameSlots[slot] = index + 1;
+      return;
+    }
+  }
+}
+
+// Doubles every per-structure table and the name slots, keeping what they hold.
+void GrowStructureTables(ScanResult& scan) {
+  const std::size_t size = scan.StructureNames.size() * 2;
+  scan.StructureNames.resize(size);
+  scan.NameChecks.resize(size, 0);
+  scan.ElementCounts.resize(size);
+  scan.Extents.resize(size);
+  scan.TreeMarks.resize(size, 0);
+  scan.NameSlots.assign(2 * size, 0);
+  for (std::int32_t i = 0; i < scan.StructureCount; ++i) AddNameSlot(scan, i);
+}
+
 }  // namespace
 
 ScanResult::ScanResult()
-    : StructureNames(kMaxStructures),
-      NameChecks(kMaxStructures, 0),
-      ElementCounts(kMaxStructures),
-      Extents(kMaxStructures),
-      TreeMarks(kMaxStructures, 0),
+    : StructureNames(kInitialStructures),
+      NameChecks(kInitialStructures, 0),
+      ElementCounts(kInitialStructures),
+      Extents(kInitialStructures),
+      TreeMarks(kInitialStructures, 0),
       Layers(kMaxLayers),
       Datatypes(kMaxDatatypes),
-      NameSlots(kNameSlotCount, 0) {}
+      NameSlots(2 * static_cast<std::size_t>(kInitialStructures), 0) {}
 
 void ResetScanResult(ScanResult& scan) {
   ClearStructureList(scan);
@@ -58,27 +81,24 @@ std::string_view CutStructureName(std::string_view name) {
 }
 
 bool AppendStructure(ScanResult& scan, std::string_view name) {
-  if (scan.StructureCount >= kMaxStructures) return false;
+  if (scan.StructureCount == INT32_MAX / 4) return false;
+  if (static_cast<std::size_t>(scan.StructureCount) == scan.StructureNames.size()) GrowStructureTables(scan);
   name = CutStructureName(name);
-  const std::int32_t index = scan.StructureCount++;
+  const std::int32_t index = scan.StructureCount;
   scan.StructureNames[index].assign(name);
   scan.NameChecks[index] = NameCheck(name);
   scan.ElementCounts[index] = {};
   scan.Extents[index] = {};
   scan.TreeMarks[index] = 0;
-  // Only the first structure of a name gets a slot: lookups answer the first index.
-  if (FindStructure(scan, name)) return true;
-  for (std::uint32_t slot = NameHash(name) % kNameSlotCount;; slot = (slot + 1) % kNameSlotCount) {
-    if (scan.NameSlots[slot] == 0) {
-      scan.NameSlots[slot] = index + 1;
-      return true;
-    }
-  }
+  AddNameSlot(scan, index);  // before the count grows: it looks for earlier names only
+  ++scan.StructureCount;
+  return true;
 }
 
 std::optional<std::int32_t> FindStructure(const ScanResult& scan, std::string_view name) {
   const std::uint8_t check = NameCheck(name);
-  for (std::uint32_t slot = NameHash(name) % kNameSlotCount;; slot = (slot + 1) % kNameSlotCount) {
+  const std::uint32_t count = static_cast<std::uint32_t>(scan.NameSlots.size());
+  for (std::uint32_t slot = NameHash(name) % count;; slot = (slot + 1) % count) {
     const std::int32_t entry = scan.NameSlots[slot];
     if (entry == 0) return std::nullopt;
     const std::int32_t index = entry - 1;

@@ -9,8 +9,10 @@
 
 namespace korvex {
 
-// Capacities of the record. They shape what the user sees, so a larger report is cut.
-inline constexpr std::int32_t kMaxStructures = 32768;
+// Capacities of the record. The structure tables start at kInitialStructures entries and grow
+// with the report (real layouts hold far more); layers and datatypes shape what the user sees,
+// so a larger report is cut there.
+inline constexpr std::int32_t kInitialStructures = 32768;
 inline constexpr std::int32_t kMaxLayers = 2048;
 inline constexpr std::int32_t kMaxDatatypes = 1024;
 inline constexpr std::size_t kStructureNameLength = 34;
@@ -35,8 +37,8 @@ struct Extent {
 };
 
 // What the last scan found. The application holds one; everything else takes it by reference.
-// Every table is sized once for its full capacity; the counts say how much of it is valid,
-// and index i of every per-structure table belongs to StructureNames[i].
+// The per-structure tables are grown together; the counts say how much of each is valid, and
+// index i of every per-structure table belongs to StructureNames[i].
 struct ScanResult {
   ScanResult();
 
@@ -77,7 +79,8 @@ std::string_view CutStructureName(std::string_view name);
 // Empties the structure list alone (names, checks and their lookup slots).
 void ClearStructureList(ScanResult& scan);
 
-// Appends a structure (name cut to capacity) with its check value; false when the table is full.
+// Appends a structure (name cut to capacity) with its check value, growing the tables when
+// they are full; false only when the count itself would overflow.
 bool AppendStructure(ScanResult& scan, std::string_view name);
 
 // Index of the first structure with exactly this name.

@@ -15,7 +15,8 @@ class HostileReportTest : public testing::ReportTest {
  protected:
   void ExpectSoundRecord() {
     EXPECT_GE(scan.StructureCount, 0);
-    EXPECT_LE(scan.StructureCount, kMaxStructures);
+    EXPECT_LE(static_cast<std::size_t>(scan.StructureCount), scan.StructureNames.size());
+    EXPECT_EQ(scan.StructureNames.size(), scan.Extents.size());
     EXPECT_GE(scan.LayerCount, 0);
     EXPECT_LE(scan.LayerCount, kMaxLayers);
     EXPECT_GE(scan.DatatypeCount, 0);

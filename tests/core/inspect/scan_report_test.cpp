@@ -191,24 +191,31 @@ TEST_F(ScanReportTest, LongUserUnitsAreCut) {
   EXPECT_EQ(scan.UserUnits, std::string(31, 'u'));
 }
 
-TEST_F(ScanReportTest, ExcessStructuresLayersAndDatatypesAreCutAndSaidSo) {
+// Structures are never cut (the tables grow, names stay found, rows stay with their names);
+// layers and datatypes beyond what the window shows are cut and said so.
+TEST_F(ScanReportTest, EveryStructureIsKeptWhileExcessLayersAndDatatypesAreCut) {
   std::string text = "STRUCTURE_LIST\n";
-  for (int i = 0; i < 40000; ++i) text += std::to_string(i + 1) + ") S" + std::to_string(i) + "\n";
+  for (int i = 0; i < 100000; ++i) text += std::to_string(i + 1) + ") S" + std::to_string(i) + "\n";
   text += "\nLAYERS_CONTAINING_DATA\nh\n";
   for (int i = 0; i < 3000; ++i) text += std::to_string(i) + (i % 100 == 99 ? "\n" : ",");
   text += "\n\nDATATYPES_USED\nh\n";
   for (int i = 0; i < 1500; ++i) text += std::to_string(i) + "\n";
+  text += "\nSTRUCTURE EXTENTS\nResolution:1000\nUser Units: 0.001\nh\n";
+  for (int i = 0; i < 100000; ++i) text += "(0, 0, " + std::to_string(i) + ", 1)\n";
   text += "\n";
   const ScanReportRead read = Read(text);
-  EXPECT_TRUE(read.Cut());
-  EXPECT_EQ(read.structuresDropped, 40000u - 32768u);
+  EXPECT_EQ(read.structuresDropped, 0u);
   EXPECT_EQ(read.layersDropped, 3000u - 2048u);
   EXPECT_EQ(read.datatypesDropped, 1500u - 1024u);
-  EXPECT_EQ(scan.StructureCount, kMaxStructures);
+  EXPECT_EQ(scan.StructureCount, 100000);
   EXPECT_EQ(scan.LayerCount, kMaxLayers);
   EXPECT_EQ(scan.DatatypeCount, kMaxDatatypes);
-  EXPECT_EQ(FindStructure(scan, "S32767"), 32767);
-  EXPECT_EQ(FindStructure(scan, "S32768"), std::nullopt);
+  for (int i : {0, 32767, 32768, 65536, 99999}) {
+    const std::string name = "S" + std::to_string(i);
+    EXPECT_EQ(FindStructure(scan, name), i) << name;
+    EXPECT_EQ(scan.Extents[static_cast<std::size_t>(i)].MaxX, i * 1000) << name;
+  }
+  EXPECT_EQ(FindStructure(scan, "S100000"), std::nullopt);
   EXPECT_EQ(scan.Layers[2047], "2047");
 }
 
