@@ -107,17 +107,16 @@ void Summarizer::FinishElement() {
   const int kind = el_.kind;
   el_.kind = -1;
   if (current_ == kNone) return;  // inside a skipped structure, or outside any
-  const std::uint8_t start = StartRecordOf(static_cast<ElementKind>(kind));
   StructureSummary& s = out_.structures[current_];
   ++s.counts[kind];
   const bool shape = kind != 2 && kind != 3;
   if (shape) {
     if (el_.layer >= 0) out_.layers.Insert(static_cast<std::uint16_t>(el_.layer));
-    else Warn(el_.offset, start, "element without LAYER");
+    else Warn(el_.offset, StartRecordOf(static_cast<ElementKind>(kind)), "element without LAYER");
     if (el_.datatype >= 0) out_.datatypes.Insert(static_cast<std::uint16_t>(el_.datatype));
   }
   if (el_.points == 0) {
-    Warn(el_.offset, start, "element without XY");
+    Warn(el_.offset, StartRecordOf(static_cast<ElementKind>(kind)), "element without XY");
     return;
   }
   const std::uint8_t* p = el_.xy;
@@ -155,7 +154,7 @@ void Summarizer::FinishElement() {
     case 2:
     case 3: {
       if (!el_.has_sname) {
-        Warn(el_.offset, start, "reference without SNAME");
+        Warn(el_.offset, StartRecordOf(static_cast<ElementKind>(kind)), "reference without SNAME");
         return;
       }
       Reference r;
