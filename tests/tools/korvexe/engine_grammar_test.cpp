@@ -1,0 +1,77 @@
+// The engine judges elements by the element grammar on both of its ways through a structure:
+// record by record (numbers only) and element by element (here forced by -unfold). A file
+// with repeated, mistyped, split and unknown records must come out the same either way.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <utility>
+
+#include "gds/odd_records.h"
+#include "tools/korvexe/engine_fixture.h"
+
+namespace korvex::enginetest {
+namespace {
+
+const std::string kTail = " -min:0.000000";
+
+// Shapes by (layer, datatype), whatever their kind: unfolding turns the path into a boundary.
+std::map<std::pair<int, int>, int> ByLayer(const Library& lib) {
+  std::map<std::pair<int, int>, int> n;
+  for (const auto& [key, count] : CountShapes(lib)) n[{std::get<1>(key), std::get<2>(key)}] += static_cast<int>(count);
+  return n;
+}
+
+class GrammarInEngine : public ::testing::Test {
+ protected:
+  GrammarInEngine() { gds::testing::WriteOddRecordsLibrary(in_); }
+  // The output of `switches` on the odd file, by records and by elements.
+  std::pair<Library, Library> BothWays(const std::string& switches) {
+    std::pair<Library, Library> out;
+    for (const bool elements : {false, true}) {
+      const std::string text = "\"" + in_ + "\" \"" + out_ + "\" \"ODD\" " + switches + (elements ? " -unfold" : "");
+      const EngineResult r = RunEngineText(text, dir_);
+      // The exit code counts the warnings: each odd record is reported once, from the scan.
+      using namespace gds::testing;
+      EXPECT_EQ(r.exit_code, static_cast<int>(kOddRepeated + kOddMistyped + kOddJoined + kOddUnknown)) << r.log;
+      (elements ? out.second : out.first) = ReadLibrary(out_);
+      EXPECT_EQ((elements ? out.second : out.first).Names(), std::vector<std::string>{"ODD"}) << r.log;
+    }
+    return out;
+  }
+
+  TempDir dir_;
+  std::string in_ = dir_.File("odd.gds");
+  std::string out_ = dir_.File("out.gds");
+};
+
+TEST_F(GrammarInEngine, LayerFiltersGoByTheFirstLayerRecordOnBothWays) {
+  using Counts = std::map<std::pair<int, int>, int>;
+  auto [records, elements] = BothWays("-x5 -X -tmag:1000000.000000" + kTail);
+  EXPECT_EQ(ByLayer(records), (Counts{{{6, 0}, 1}}));
+  EXPECT_EQ(ByLayer(elements), ByLayer(records));
+
+  std::tie(records, elements) = BothWays("-x7 -X -tmag:1000000.000000" + kTail);  // 7 is only a repeat
+  EXPECT_EQ(ByLayer(records), (Counts{{{5, 2}, 1}, {{5, 0}, 1}, {{6, 0}, 1}}));
+  EXPECT_EQ(ByLayer(elements), ByLayer(records));
+
+  std::tie(records, elements) = BothWays("-x -X -lyr5:9 -tmag:1000000.000000" + kTail);
+  EXPECT_EQ(ByLayer(records), (Counts{{{9, 2}, 1}, {{9, 0}, 1}, {{6, 0}, 1}}));
+  EXPECT_EQ(ByLayer(elements), ByLayer(records));
+  // The boundary keeps both of its XY records' points on both ways.
+  for (const Library* lib : {&records, &elements}) {
+    const Structure* odd = lib->Find("ODD");
+    ASSERT_NE(odd, nullptr);
+    EXPECT_EQ(odd->elements[0].xy.size(), 5u);
+  }
+}
+
+TEST_F(GrammarInEngine, TextSizeLimitReadsTheFirstMagOnBothWays) {
+  // MAG 1 comes first, MAG 5 repeats it: the text is small and stays.
+  const auto [records, elements] = BothWays("-x -X -tmag:2.000000" + kTail);
+  const std::pair<int, int> text{6, 0};
+  EXPECT_EQ(ByLayer(records)[text], 1);
+  EXPECT_EQ(ByLayer(elements)[text], 1);
+}
+
+}  // namespace
+}  // namespace korvex::enginetest
