@@ -64,6 +64,20 @@ void Summarizer::EndStructure() {
   skip_name_.clear();
 }
 
+Summarizer::Step Summarizer::Rare(std::uint64_t offset, std::uint8_t type, std::size_t size) {
+  if (offset >= watch_) {
+    if (stop_ != 0 && offset >= stop_) {
+      --records_;  // the next part's
+      if (offset != stop_ || type != kBgnStr) return Step::kFalseSplit;
+      reached_stop_ = true;
+      return Step::kLast;
+    }
+    Progress(offset);
+  }
+  if (size & 1) Warn(offset, type, "odd record length");
+  return Step::kRecord;
+}
+
 void Summarizer::Progress(std::uint64_t offset) {
   if (options_.done) options_.done(released_, offset - kProgressLag);
   released_ = offset - kProgressLag;
@@ -75,6 +89,12 @@ void Summarizer::Watch(std::uint64_t next_progress) {
 }
 
 bool Summarizer::Run() {
+  const bool ok = ReadAll();
+  out_.records += records_;
+  return ok;
+}
+
+bool Summarizer::ReadAll() {
   const std::string bad = CheckSignature(data_, size_);
   if (!bad.empty()) {
     diag_.Fail(0, "", "", bad);
@@ -97,7 +117,7 @@ bool Summarizer::Run() {
       // One outside a structure is read all the same, so that its records do not each raise
       // a warning; it is not counted.
       if (!in_structure_) Warn(rec.offset, rec.type, "element outside a structure skipped");
-      step = ReadElement(kind, rec);
+      step = ReadElements(kind, rec);
       continue;
     }
     if (!OutsideElements(rec, step == Step::kLast)) return true;
@@ -161,7 +181,7 @@ void Summarizer::StructureStart(const Record& rec) {
   Record name;
   const std::uint64_t here = reader_.offset();
   if (reader_.Next(name) == RecordReader::Status::kRecord && name.type == kStrName) {
-    ++out_.records;
+    ++records_;
     if (name.size & 1) Warn(name.offset, kStrName, "odd record length");
     BeginStructure(rec, name.Text());
   } else {

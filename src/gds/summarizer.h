@@ -68,28 +68,26 @@ class Summarizer {
   Step Next(Record& rec) {
     const RecordReader::Status status = reader_.Next(rec);
     if (status != RecordReader::Status::kRecord) return status == RecordReader::Status::kEnd ? Step::kEnd : Step::kError;
-    if (rec.offset >= watch_) {
-      if (stop_ != 0 && rec.offset >= stop_) {
-        if (rec.offset != stop_ || rec.type != kBgnStr) return Step::kFalseSplit;
-        reached_stop_ = true;
-        return Step::kLast;
-      }
-      Progress(rec.offset);
-    }
-    ++out_.records;
-    if (rec.size & 1) Warn(rec.offset, rec.type, "odd record length");
+    ++records_;
+    if (rec.offset >= watch_ || (rec.size & 1)) [[unlikely]]
+      return Rare(rec.offset, rec.type, rec.size);
     return Step::kRecord;
   }
+  // The checks that seldom find anything: the part's end, progress, an odd length.
+  // (Plain values, not the record: a record whose address is taken lives on the stack.)
+  Step Rare(std::uint64_t offset, std::uint8_t type, std::size_t size);
   void Progress(std::uint64_t offset);
   void Watch(std::uint64_t next_progress);
 
-  // Element body (summary_element.cpp): reads the element started by `next` up to its end
-  // and returns the step of the record after it, which `next` then holds.
-  Step ReadElement(ElementKind kind, Record& next);
+  // Element body (summary_element.cpp): reads the element started by `next` up to its end,
+  // and the elements right after it, and returns the step of the first record that is not
+  // theirs, which `next` then holds.
+  Step ReadElements(ElementKind kind, Record& next);
   void TakeValue(const Record& rec);
-  void JoinPoints(const Record& rec);
+  void JoinPoints(const std::uint8_t* data, std::size_t size);
   void FinishElement();
 
+  bool ReadAll();
   // Structure and library level (summarizer.cpp). False when reading ends here.
   bool OutsideElements(const Record& rec, bool last);
   void StructureStart(const Record& rec);
@@ -119,6 +117,7 @@ class Summarizer {
   LayoutSummary& out_;
   const SummaryOptions& options_;
   RecordReader reader_;
+  std::uint64_t records_ = 0;  // counted here, added to the summary at the end
   std::size_t released_ = 0;
   std::size_t watch_ = 0;  // the next offset to look at: a progress step or the part's end
   std::unordered_map<std::string, std::uint32_t, StringHash, std::equal_to<>> names_;
@@ -126,7 +125,6 @@ class Summarizer {
   bool in_structure_ = false;  // between BGNSTR and ENDSTR (also while skipping one)
   bool skipping_ = false;      // inside a structure that is not reported
   std::string skip_name_;
-  ElementGrammar grammar_;
   PendingElement el_;
   std::vector<std::uint8_t> joined_;  // the points of an element with several XY records
   std::vector<Point> points_;

@@ -10,14 +10,17 @@ namespace korvex::gds {
 // A record the grammar found usable as the first of its kind.
 // Inlined: it runs for nearly every record of the file.
 [[gnu::always_inline]] inline void Summarizer::TakeValue(const Record& rec) {
+  // The three records nearly every element has first, then the rest.
+  if (rec.type == kXY) {
+    el_.xy = rec.data;
+    el_.points = rec.size / 8;
+    return;
+  }
+  if (rec.type == kLayer) {
+    el_.layer = rec.Number();
+    return;
+  }
   switch (rec.type) {
-    case kXY:
-      el_.xy = rec.data;
-      el_.points = rec.size / 8;
-      break;
-    case kLayer:
-      el_.layer = rec.Number();
-      break;
     case kDatatype:
     case kTextType:
     case kNodeType:
@@ -38,7 +41,7 @@ namespace korvex::gds {
       break;
     case kSName:
       el_.sname = rec.data;
-      el_.sname_size = rec.Text().size();
+      el_.sname_size = rec.size;  // cut at its first NUL when used
       el_.has_sname = true;
       break;
     case kSTrans:
@@ -61,45 +64,48 @@ namespace korvex::gds {
 
 // The points of a further XY record follow those before: both are copied into one buffer,
 // which keeps its capacity for the next such element.
-void Summarizer::JoinPoints(const Record& rec) {
-  const std::size_t bytes = rec.size / 8 * 8;
+void Summarizer::JoinPoints(const std::uint8_t* data, std::size_t size) {
+  const std::size_t bytes = size / 8 * 8;
   if (el_.xy != joined_.data() || joined_.empty()) joined_.assign(el_.xy, el_.xy + el_.points * 8);
-  joined_.insert(joined_.end(), rec.data, rec.data + bytes);
+  joined_.insert(joined_.end(), data, data + bytes);
   el_.xy = joined_.data();
   el_.points = joined_.size() / 8;
 }
 
-Summarizer::Step Summarizer::ReadElement(ElementKind kind, Record& next) {
-  el_ = PendingElement{};
-  el_.kind = static_cast<int>(kind);
-  el_.offset = next.offset;
-  grammar_.Start(kind);
-  Record rec;  // a local one stays in registers
-  for (;;) {
-    const Step step = Next(rec);
-    if (step != Step::kRecord && step != Step::kLast) {
-      el_.kind = -1;  // an element cut off by the end of the data is not counted
-      return step;
-    }
-    const ElementVerdict v = grammar_.Classify(rec);
-    if (v.note != ElementNote::kNone) Warn(rec.offset, rec.type, ElementNoteText(v.note));
-    switch (v.role) {
-      case ElementRole::kValue:
+Summarizer::Step Summarizer::ReadElements(ElementKind kind, Record& next) {
+  ElementGrammar grammar;
+  Record rec;
+  for (;;) {  // one element
+    el_ = PendingElement{};
+    el_.kind = static_cast<int>(kind);
+    el_.offset = next.offset;
+    grammar.Start(kind);
+    for (;;) {  // one record of it
+      const Step step = Next(rec);
+      if (step != Step::kRecord && step != Step::kLast) {
+        el_.kind = -1;  // an element cut off by the end of the data is not counted
+        return step;
+      }
+      const ElementVerdict v = grammar.Classify(rec);
+      if (v.role == ElementRole::kValue && v.note == ElementNote::kNone) [[likely]] {
         TakeValue(rec);
-        break;
-      case ElementRole::kMoreXY:
-        JoinPoints(rec);
-        break;
-      case ElementRole::kEnd:
-        FinishElement();
-        return Next(next);
-      case ElementRole::kCutOff:
+        continue;
+      }
+      if (v.role == ElementRole::kEnd) break;
+      if (v.note != ElementNote::kNone) Warn(rec.offset, rec.type, ElementNoteText(v.note));
+      if (v.role == ElementRole::kValue) {
+        TakeValue(rec);
+      } else if (v.role == ElementRole::kMoreXY) {
+        JoinPoints(rec.data, rec.size);
+      } else if (v.role == ElementRole::kCutOff) {
         FinishElement();
         next = rec;
         return step;  // the record that cut it off is read at the structure level
-      default:
-        break;  // properties carry nothing the summary reports; the rest is not read
+      }  // properties carry nothing the summary reports; the rest is not read
     }
+    FinishElement();
+    const Step step = Next(next);
+    if (step != Step::kRecord || !ElementKindOfStart(next.type, kind)) return step;
   }
 }
 
@@ -163,7 +169,7 @@ void Summarizer::FinishElement() {
         Warn(el_.offset, kARef, "AREF with fewer than 3 points ignored");
         return;
       }
-      std::string_view name(reinterpret_cast<const char*>(el_.sname), el_.sname_size);
+      const std::string_view name = Record{0, kSName, kAscii, el_.sname, el_.sname_size}.Text();
       if (name.empty()) {
         Warn(el_.offset, kSName, "empty SNAME ignored");
         return;
