@@ -105,7 +105,8 @@ Summarizer::Step Summarizer::ReadElements(ElementKind kind, Record& next) {
     }
     FinishElement();
     const Step step = Next(next);
-    if (step != Step::kRecord || !ElementKindOfStart(next.type, kind)) return step;
+    // An element outside a structure goes back to the structure level, which warns about it.
+    if (step != Step::kRecord || !in_structure_ || !ElementKindOfStart(next.type, kind)) return step;
   }
 }
 
