@@ -123,7 +123,8 @@ void ViewIndex::Census(std::vector<std::pair<std::string, std::vector<LayerKey>>
     seen.fill(0);
     in_structure = false;
   };
-  while (reader.Next(rec) == gds::RecordReader::Status::kRecord) {
+  gds::RecordReader::Status status;
+  while ((status = reader.Next(rec)) == gds::RecordReader::Status::kRecord) {
     if (in_element) {
       const gds::ElementRole role = grammar.Classify(rec).role;
       if (role == gds::ElementRole::kValue) {
@@ -162,6 +163,8 @@ void ViewIndex::Census(std::vector<std::pair<std::string, std::vector<LayerKey>>
         break;
     }
   }
+  // An element broken off by damage is not drawn either; one the end of the file cuts off is.
+  if (status == gds::RecordReader::Status::kError) in_element = false;
   if (in_structure) finish();
 }
 
