@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "gds/odd_records.h"
+#include "gds/record_writer.h"
+#include "gds/stream_writer.h"
 #include "tools/korvexe/engine_fixture.h"
 
 namespace korvex::enginetest {
@@ -71,6 +73,42 @@ TEST_F(GrammarInEngine, TextSizeLimitReadsTheFirstMagOnBothWays) {
   const std::pair<int, int> text{6, 0};
   EXPECT_EQ(ByLayer(records)[text], 1);
   EXPECT_EQ(ByLayer(elements)[text], 1);
+}
+
+TEST(GrammarInEngineOrder, AWidthAfterThePointsIsWidenedWhereItStands) {
+  // Records may come in any order: the record copier rewrites the WIDTH the path took, and
+  // adds none before the XY.
+  TempDir dir;
+  const std::string in = dir.File("late_width.gds"), out = dir.File("out.gds");
+  {
+    gds::FileSink sink;
+    ASSERT_TRUE(sink.Open(in));
+    gds::RecordWriter w(sink);
+    gds::LibraryHeader lib;
+    lib.name = "LIB";
+    gds::WriteLibraryHeader(w, lib);
+    gds::StructureHeader top;
+    top.name = "TOP";
+    gds::WriteStructureBegin(w, top);
+    w.Empty(gds::kPath);
+    w.Int16(gds::kLayer, 1);
+    w.Int16(gds::kDatatype, 0);
+    w.Points(std::vector<gds::Point>{{0, 0}, {1000, 0}});
+    w.Int32(gds::kWidth, 10);
+    w.Empty(gds::kEndEl);
+    gds::WriteStructureEnd(w, top);
+    gds::WriteLibraryEnd(w);
+    ASSERT_TRUE(sink.Close());
+  }
+  const EngineResult r = RunEngineText("\"" + in + "\" \"" + out + "\" \"TOP\" -x -X -tmag:1000000.000000 -min:0.250000", dir);
+  ASSERT_EQ(r.exit_code, 0) << r.log;
+  const Library result = ReadLibrary(out);
+  EXPECT_EQ(result.error, "");  // no repeated WIDTH to warn about
+  const Structure* s = result.Find("TOP");
+  ASSERT_NE(s, nullptr);
+  ASSERT_EQ(s->elements.size(), 1u);
+  EXPECT_EQ(s->elements[0].width, 250);
+  EXPECT_TRUE(s->elements[0].extra.empty());
 }
 
 }  // namespace
