@@ -46,7 +46,7 @@ void CheckRecord(const ScanResult& scan) {
   Require(scan.UserUnits.size() <= kUserUnitsLength);
   // Marks are 0 or 1, and none lies beyond the structures.
   const std::uint8_t* marks = scan.TreeMarks.data();
-  Require(std::memchr(marks + scan.StructureCount, 1, kMaxStructures - scan.StructureCount) == nullptr);
+  Require(std::memchr(marks + scan.StructureCount, 1, scan.TreeMarks.size() - static_cast<std::size_t>(scan.StructureCount)) == nullptr);
   std::int32_t marked = 0;
   for (std::int32_t i = 0; i < scan.StructureCount; ++i) {
     Require(marks[i] <= 1);

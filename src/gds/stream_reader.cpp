@@ -9,23 +9,6 @@ RawRecord Keep(const Record& rec) {
   return RawRecord{rec.type, rec.data_type, std::vector<std::uint8_t>(rec.data, rec.data + rec.size)};
 }
 
-bool IsElementStart(std::uint8_t type) {
-  return type == kBoundary || type == kPath || type == kSRef || type == kARef || type == kText ||
-         type == kNode || type == kBox;
-}
-
-ElementKind KindOf(std::uint8_t type) {
-  switch (type) {
-    case kPath: return ElementKind::kPath;
-    case kSRef: return ElementKind::kSRef;
-    case kARef: return ElementKind::kARef;
-    case kText: return ElementKind::kText;
-    case kNode: return ElementKind::kNode;
-    case kBox: return ElementKind::kBox;
-    default: return ElementKind::kBoundary;
-  }
-}
-
 std::array<std::int16_t, 12> Dates(const Record& rec) {
   std::array<std::int16_t, 12> d{};
   for (std::size_t i = 0; i < 12; ++i) d[i] = rec.Int16(i);
@@ -208,9 +191,10 @@ bool StreamReader::NextElement(Element& element) {
       in_structure_ = false;
       return false;
     }
-    if (IsElementStart(rec.type)) {
+    ElementKind kind;
+    if (ElementKindOfStart(rec.type, kind)) {
       element.Clear();
-      element.kind = KindOf(rec.type);
+      element.kind = kind;
       element.offset = rec.offset;
       return ReadElementBody(element) || !failed();
     }
@@ -223,129 +207,75 @@ bool StreamReader::NextElement(Element& element) {
 // Reads up to ENDEL. False when the element ended without one (the end of the data).
 bool StreamReader::ReadElementBody(Element& e) {
   Record rec;
+  grammar_.Start(e.kind);
   for (;;) {
     const Got got = Read(rec);
     if (got != Got::kRecord) {
-      if (got == Got::kEnd) diagnostics_.Warn(reader_.offset(), "", structure_.name, "missing ENDEL");
+      if (got == Got::kEnd) diagnostics_.Warn(reader_.offset(), "", structure_.name, ElementNoteText(ElementNote::kMissingEndel));
       in_structure_ = false;
       return false;
     }
-    switch (rec.type) {
-      case kEndEl:
+    const ElementVerdict v = grammar_.Classify(rec);
+    if (v.note != ElementNote::kNone) Warn(rec, ElementNoteText(v.note));
+    switch (v.role) {
+      case ElementRole::kEnd:
         return true;
-      case kEndStr:
-      case kBgnStr:
-      case kEndLib:
-      case kBoundary:
-      case kPath:
-      case kSRef:
-      case kARef:
-      case kText:
-      case kNode:
-      case kBox:
-        Warn(rec, "missing ENDEL");
+      case ElementRole::kCutOff:
         reader_.Seek(rec.offset);
         return true;
-      case kXY:
-        if (!e.xy.empty()) Warn(rec, "second XY record joined to the first");
-        for (std::size_t i = 0; i + 1 < rec.Count32(); i += 2) e.xy.push_back({rec.Int32(i), rec.Int32(i + 1)});
-        if (rec.size % 8) Warn(rec, "XY payload not a whole number of points");
+      case ElementRole::kValue:
+        SetValue(e, rec);
         break;
-      case kPropAttr:
-        e.properties.push_back({rec.UInt16(0), {}});
+      case ElementRole::kMoreXY:
+        AddPoints(e, rec);
         break;
-      case kPropValue:
-        if (e.properties.empty() || !e.properties.back().value.empty()) {
-          Warn(rec, "PROPVALUE without PROPATTR kept");
-          e.extra.push_back(Keep(rec));
-        } else {
-          e.properties.back().value = std::string(rec.TextKeepInnerNul());
-        }
+      case ElementRole::kProperty:
+        if (rec.type == kPropAttr) e.properties.push_back({rec.UInt16(0), {}});
+        else e.properties.back().value = std::string(rec.TextKeepInnerNul());
         break;
-      default:
-        SetScalar(e, rec);
+      case ElementRole::kDuplicate:
+      case ElementRole::kDamaged:
+      case ElementRole::kOutOfPlace:
+      case ElementRole::kUnknown:
+        e.extra.push_back(Keep(rec));  // written back as it came
         break;
     }
   }
 }
 
-void StreamReader::SetScalar(Element& e, const Record& rec) {
-  const bool reference = e.kind == ElementKind::kSRef || e.kind == ElementKind::kARef;
-  const std::size_t need = ExpectedDataType(rec.type) == kReal8 ? 8 : ExpectedDataType(rec.type) == kInt32 ? 4 : 2;
-  bool taken = false;
-  if (rec.size >= need) {
-    switch (rec.type) {
-      case kElFlags:
-        if (!e.elflags) { e.elflags = rec.UInt16(0); taken = true; }
-        break;
-      case kPlex:
-        if (!e.plex) { e.plex = rec.Int32(0); taken = true; }
-        break;
-      case kLayer:
-        if (!reference && !e.layer && (rec.data_type == kInt16 || rec.data_type == kInt32)) {
-          e.layer = rec.Number();  // a 4-byte LAYER is written back as a 2-byte one
-          taken = true;
-        }
-        break;
-      case kDatatype:
-      case kTextType:
-      case kNodeType:
-      case kBoxType:
-        if (rec.type == TypeRecordOf(e.kind) && !e.datatype && (rec.data_type == kInt16 || rec.data_type == kInt32)) {
-          e.datatype = rec.Number();
-          taken = true;
-        }
-        break;
-      case kPathType:
-        if (!e.pathtype) { e.pathtype = rec.Int16(0); taken = true; }
-        break;
-      case kWidth:
-        if (!e.width) { e.width = rec.Int32(0); taken = true; }
-        break;
-      case kBgnExtn:
-        if (!e.bgnextn) { e.bgnextn = rec.Int32(0); taken = true; }
-        break;
-      case kEndExtn:
-        if (!e.endextn) { e.endextn = rec.Int32(0); taken = true; }
-        break;
-      case kSTrans:
-        if (!e.strans) { e.strans = rec.UInt16(0); taken = true; }
-        break;
-      case kMag:
-        if (!e.mag) { e.mag = rec.Real(0); taken = true; }
-        break;
-      case kAngle:
-        if (!e.angle) { e.angle = rec.Real(0); taken = true; }
-        break;
-      case kColRow:
-        if (!e.colrow && rec.Count16() >= 2) { e.colrow = std::array<std::uint16_t, 2>{rec.UInt16(0), rec.UInt16(1)}; taken = true; }
-        break;
-      case kPresentation:
-        if (!e.presentation) { e.presentation = rec.UInt16(0); taken = true; }
-        break;
-      default:
-        break;
-    }
-  }
-  if (rec.type == kSName && !e.has_sname && rec.data_type == kAscii) {
-    e.has_sname = true;
-    e.sname = std::string(rec.Text());
-    taken = true;
-  } else if (rec.type == kString && !e.has_string && rec.data_type == kAscii) {
-    e.has_string = true;
-    e.string = std::string(rec.TextKeepInnerNul());
-    taken = true;
-  }
-  // A value of the right kind but the wrong size (e.g. PATHTYPE with four bytes) is kept too.
-  if (taken && rec.size != need && rec.type != kSName && rec.type != kString && rec.type != kColRow &&
-      !(rec.data_type == kInt32 && rec.size == 4)) {
-    Warn(rec, "record longer than its value");
-  }
-  if (!taken) {
-    const int expected = ExpectedDataType(rec.type);
-    if (expected < 0 && rec.type >= 0x3C) Warn(rec, "unknown record kept");
-    else Warn(rec, "record out of place kept");
-    e.extra.push_back(Keep(rec));
+void StreamReader::AddPoints(Element& e, const Record& rec) {
+  for (std::size_t i = 0; i + 1 < rec.Count32(); i += 2) e.xy.push_back({rec.Int32(i), rec.Int32(i + 1)});
+}
+
+// A record the grammar found usable as the first of its kind in this element.
+void StreamReader::SetValue(Element& e, const Record& rec) {
+  switch (rec.type) {
+    case kXY: AddPoints(e, rec); break;
+    case kElFlags: e.elflags = rec.UInt16(0); break;
+    case kPlex: e.plex = rec.Int32(0); break;
+    case kLayer: e.layer = rec.Number(); break;  // a 4-byte LAYER is written back as a 2-byte one
+    case kDatatype:
+    case kTextType:
+    case kNodeType:
+    case kBoxType: e.datatype = rec.Number(); break;
+    case kPathType: e.pathtype = static_cast<std::int16_t>(rec.Number()); break;
+    case kWidth: e.width = rec.Int32(0); break;
+    case kBgnExtn: e.bgnextn = rec.Int32(0); break;
+    case kEndExtn: e.endextn = rec.Int32(0); break;
+    case kSTrans: e.strans = rec.UInt16(0); break;
+    case kMag: e.mag = rec.Real(0); break;
+    case kAngle: e.angle = rec.Real(0); break;
+    case kColRow: e.colrow = std::array<std::uint16_t, 2>{rec.UInt16(0), rec.UInt16(1)}; break;
+    case kPresentation: e.presentation = rec.UInt16(0); break;
+    case kSName:
+      e.has_sname = true;
+      e.sname = std::string(rec.Text());
+      break;
+    case kString:
+      e.has_string = true;
+      e.string = std::string(rec.TextKeepInnerNul());
+      break;
+    default: break;
   }
 }
 

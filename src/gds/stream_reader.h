@@ -8,6 +8,7 @@
 
 #include "gds/diagnostics.h"
 #include "gds/element.h"
+#include "gds/element_grammar.h"
 #include "gds/record_reader.h"
 
 namespace korvex::gds {
@@ -48,11 +49,13 @@ class StreamReader {
   Got Read(Record& rec);
   void Warn(const Record& rec, const char* message);
   bool ReadElementBody(Element& element);
-  void SetScalar(Element& e, const Record& rec);
+  void SetValue(Element& e, const Record& rec);
+  static void AddPoints(Element& e, const Record& rec);
 
   RecordReader reader_;
   Diagnostics& diagnostics_;
   StructureHeader structure_;
+  ElementGrammar grammar_;
   bool in_structure_ = false;
   bool saw_endlib_ = false;
   bool done_ = false;

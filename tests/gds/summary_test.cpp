@@ -159,6 +159,30 @@ TEST(Summary, KeepsTheFirstOfTwoStructuresWithOneName) {
   EXPECT_EQ(r.diagnostics.warning_count(), 1u);
 }
 
+TEST(Summary, WarnsAboutEachElementOutsideAStructureAndCountsNone) {
+  LibraryBuilder lib;
+  lib.Structure("A").Rect(1, 0, 0, 10, 10);
+  std::vector<std::uint8_t> bytes = lib.Bytes();
+  MemorySink loose;
+  {
+    RecordWriter w(loose);
+    Element e;
+    e.layer = 7;
+    e.datatype = 0;
+    e.xy = {{0, 0}, {0, 99}, {99, 99}, {0, 0}};
+    WriteElement(w, e);
+    WriteElement(w, e);
+    w.Flush();
+  }
+  bytes.insert(bytes.end() - 4, loose.bytes.begin(), loose.bytes.end());  // between ENDSTR and ENDLIB
+  const Result r = Scan(bytes);
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.diagnostics.counts().at("element outside a structure skipped"), 2u);
+  EXPECT_EQ(r.diagnostics.warning_count(), 2u);
+  EXPECT_FALSE(r.summary.layers.Contains(7));
+  EXPECT_EQ(r.Named("A").counts[0], 1u);
+}
+
 TEST(Geometry, TransformsBoxesExactlyForQuarterTurns) {
   Transform t;
   t.angle = 90;

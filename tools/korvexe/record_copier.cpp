@@ -2,43 +2,28 @@
 
 #include <cmath>
 
+#include "gds/element_grammar.h"
 #include "gds/record_reader.h"
 #include "korvexe/run_control.h"
 
 namespace korvex::engine {
 namespace {
 
-bool StartsElement(std::uint8_t type, gds::ElementKind& kind) {
-  switch (type) {
-    case gds::kBoundary: kind = gds::ElementKind::kBoundary; return true;
-    case gds::kPath: kind = gds::ElementKind::kPath; return true;
-    case gds::kSRef: kind = gds::ElementKind::kSRef; return true;
-    case gds::kARef: kind = gds::ElementKind::kARef; return true;
-    case gds::kText: kind = gds::ElementKind::kText; return true;
-    case gds::kNode: kind = gds::ElementKind::kNode; return true;
-    case gds::kBox: kind = gds::ElementKind::kBox; return true;
-    default: return false;
-  }
-}
-
-bool EndsElement(std::uint8_t type) {
-  gds::ElementKind ignored;
-  return type == gds::kEndEl || type == gds::kEndStr || type == gds::kBgnStr || type == gds::kEndLib ||
-         StartsElement(type, ignored);
-}
-
-bool IsNumber(const gds::Record& r) {
-  return (r.data_type == gds::kInt16 && r.size >= 2) || (r.data_type == gds::kInt32 && r.size >= 4);
-}
-
-// The first record of each kind wins, as when elements are read in full.
-void Note(const gds::Record& r, gds::ElementKind kind, ShapeFields& f) {
-  if (r.type == gds::kLayer && !f.layer && IsNumber(r)) f.layer = r.Number();
-  else if (r.type == gds::TypeRecordOf(kind) && !f.datatype && IsNumber(r)) f.datatype = r.Number();
-  else if (r.type == gds::kWidth && !f.width && r.size >= 4) f.width = r.Int32(0);
-  else if (r.type == gds::kMag && r.size >= 8 && f.mag == 1.0) {
-    const double m = r.Real(0).value();
-    if (std::isfinite(m)) f.mag = m;
+// A value the element grammar lets the element take (the first usable one of its kind).
+void Note(const gds::Record& r, ShapeFields& f) {
+  switch (r.type) {
+    case gds::kLayer: f.layer = r.Number(); break;
+    case gds::kDatatype:
+    case gds::kTextType:
+    case gds::kNodeType:
+    case gds::kBoxType: f.datatype = r.Number(); break;
+    case gds::kWidth: f.width = r.Int32(0); break;
+    case gds::kMag: {
+      const double m = r.Real(0).value();
+      if (std::isfinite(m)) f.mag = m;
+      break;
+    }
+    default: break;
   }
 }
 
@@ -63,6 +48,7 @@ class RecordCopier {
   FilterCounts& counts_;
   OutputStream* out_;  // none: only count
   gds::RecordReader reader_;
+  gds::ElementGrammar grammar_;
   std::uint64_t run_ = 0;
   CopyResult result_;
 };
@@ -85,7 +71,7 @@ CopyResult RecordCopier::Run(std::uint64_t offset, const std::string* name) {
       run_ = reader_.offset();
     } else if (rec.type == gds::kEndStr) {
       ended = true;
-    } else if (StartsElement(rec.type, kind)) {
+    } else if (gds::ElementKindOfStart(rec.type, kind)) {
       if ((++seen & 0xFFF) == 0) CheckStop();
       Element(rec, kind);
     }
@@ -105,18 +91,20 @@ void RecordCopier::Element(const gds::Record& start, gds::ElementKind kind) {
   gds::Record rec;
   bool has_endel = false;
   std::uint64_t end = reader_.offset();
+  grammar_.Start(kind);
   while (reader_.Next(rec) == gds::RecordReader::Status::kRecord) {
-    if (EndsElement(rec.type)) {
-      if (rec.type == gds::kEndEl) {
-        has_endel = true;
-        end = reader_.offset();
-      } else {
-        reader_.Seek(rec.offset);  // the next element or the end of the structure
-        end = rec.offset;
-      }
+    const gds::ElementRole role = grammar_.Classify(rec).role;
+    if (role == gds::ElementRole::kEnd) {
+      has_endel = true;
+      end = reader_.offset();
       break;
     }
-    Note(rec, kind, fields);
+    if (role == gds::ElementRole::kCutOff) {
+      reader_.Seek(rec.offset);  // the next element or the end of the structure
+      end = rec.offset;
+      break;
+    }
+    if (role == gds::ElementRole::kValue) Note(rec, fields);
     end = reader_.offset();
   }
   const bool shape = kind != gds::ElementKind::kSRef && kind != gds::ElementKind::kARef;
@@ -134,35 +122,35 @@ void RecordCopier::Element(const gds::Record& start, gds::ElementKind kind) {
   run_ = end;
 }
 
-// Copies the element's records with the changed numbers written anew; a WIDTH the element
-// lacked goes just before its XY.
+// Copies the element's records with the changed numbers written in place of the values the
+// element took; a WIDTH the element lacked goes just before its XY. Repeated and damaged
+// records are copied as they were.
 void RecordCopier::Patch(std::uint64_t begin, std::uint64_t end, gds::ElementKind kind, const ShapeFields& before,
                          const ShapeFields& after, bool add_endel) {
   gds::RecordReader reader(in_.data(), end);
   reader.Seek(begin);
   gds::Record rec;
   gds::RecordWriter& w = out_->records();
-  bool layer_done = false, type_done = false, width_done = !after.width || after.width == before.width;
+  reader.Next(rec);  // the start record
+  w.Raw(rec.type, rec.data_type, {rec.data, rec.size});
+  gds::ElementGrammar grammar;
+  grammar.Start(kind);
+  const bool add_width = after.width && !before.width;
   while (reader.Next(rec) == gds::RecordReader::Status::kRecord) {
-    if (rec.type == gds::kLayer && !layer_done && IsNumber(rec)) {
+    const bool value = grammar.Classify(rec).role == gds::ElementRole::kValue;
+    if (value && rec.type == gds::kLayer) {
       w.Int16(gds::kLayer, static_cast<std::int16_t>(*after.layer));
-      layer_done = true;
       continue;
     }
-    if (rec.type == gds::TypeRecordOf(kind) && !type_done && IsNumber(rec)) {
+    if (value && rec.type == gds::TypeRecordOf(kind)) {
       w.Int16(rec.type, static_cast<std::int16_t>(*after.datatype));
-      type_done = true;
       continue;
     }
-    if (rec.type == gds::kWidth && !width_done && rec.size >= 4) {
+    if (value && rec.type == gds::kWidth && after.width != before.width) {
       w.Int32(gds::kWidth, *after.width);
-      width_done = true;
       continue;
     }
-    if (rec.type == gds::kXY && !width_done) {
-      w.Int32(gds::kWidth, *after.width);
-      width_done = true;
-    }
+    if (value && rec.type == gds::kXY && add_width) w.Int32(gds::kWidth, *after.width);
     w.Raw(rec.type, rec.data_type, {rec.data, rec.size});
   }
   if (add_endel) w.Empty(gds::kEndEl);

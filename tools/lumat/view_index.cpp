@@ -5,26 +5,12 @@
 #include <thread>
 #include <unordered_map>
 
+#include "gds/element_grammar.h"
 #include "gds/name_codec.h"
 #include "gds/record_reader.h"
 #include "gds/stream_reader.h"
 
 namespace korvex::lumat {
-namespace {
-
-gds::ElementKind KindOfStart(std::uint8_t record) {
-  switch (record) {
-    case gds::kPath: return gds::ElementKind::kPath;
-    case gds::kSRef: return gds::ElementKind::kSRef;
-    case gds::kARef: return gds::ElementKind::kARef;
-    case gds::kText: return gds::ElementKind::kText;
-    case gds::kNode: return gds::ElementKind::kNode;
-    case gds::kBox: return gds::ElementKind::kBox;
-    default: return gds::ElementKind::kBoundary;
-  }
-}
-
-}  // namespace
 
 bool ViewIndex::Open(const std::string& path, std::string& error) {
   m_path = path;
@@ -102,26 +88,33 @@ bool ViewIndex::Open(const std::string& path, std::string& error) {
 }
 
 void ViewIndex::Census(std::vector<std::pair<std::string, std::vector<LayerKey>>>& per_structure) const {
-  // Only the layer and type records matter here, so this walks record headers instead of
-  // reading whole elements: it must not take longer than the summary beside it.
+  // Only the layer and type records matter here, so this walks records instead of reading
+  // whole elements: it must not take longer than the summary beside it. The element grammar
+  // decides which records count, as for the shapes drawn later.
   gds::RecordReader reader(m_file.data(), m_file.size());
   gds::Record rec;
+  gds::ElementGrammar grammar;
   std::string name;
   std::vector<LayerKey> keys;
-  bool in_structure = false, typed = false;
-  int layer = -1;
-  std::uint8_t type_record = 0;  // the record holding the type for the current element kind
+  bool in_structure = false, in_element = false;
+  int layer = -1, type = 0;
   // Pairs seen in this structure, direct-mapped: nearly every repeat is caught here, so the
   // list stays short and sorting it costs nothing.
   std::array<std::uint64_t, 256> seen{};
-  auto add = [&keys, &seen](int l, std::uint16_t type) {
-    const LayerKey k = MakeLayerKey(static_cast<std::uint16_t>(l), type);
+  auto add = [&keys, &seen](int l, int t) {
+    const LayerKey k = MakeLayerKey(static_cast<std::uint16_t>(l), static_cast<std::uint16_t>(t));
     std::uint64_t& slot = seen[(k ^ (k >> 16) * 31) & 0xFF];
     if (slot == std::uint64_t(k) + 1) return;
     slot = std::uint64_t(k) + 1;
     keys.push_back(k);
   };
+  // An element without a LAYER is not drawn; one without a type record is drawn as type 0.
+  auto end_element = [&] {
+    if (in_element && layer >= 0) add(layer, type);
+    in_element = false;
+  };
   auto finish = [&] {
+    end_element();
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     per_structure.emplace_back(std::move(name), std::move(keys));
@@ -130,11 +123,28 @@ void ViewIndex::Census(std::vector<std::pair<std::string, std::vector<LayerKey>>
     seen.fill(0);
     in_structure = false;
   };
-  // Taken as the element reader takes them: the first of each, of an integer type.
-  auto usable = [](const gds::Record& r) {
-    return r.size >= 2 && (r.data_type == gds::kInt16 || r.data_type == gds::kInt32);
-  };
-  while (reader.Next(rec) == gds::RecordReader::Status::kRecord) {
+  gds::RecordReader::Status status;
+  while ((status = reader.Next(rec)) == gds::RecordReader::Status::kRecord) {
+    if (in_element) {
+      const gds::ElementRole role = grammar.Classify(rec).role;
+      if (role == gds::ElementRole::kValue) {
+        if (rec.type == gds::kLayer) layer = rec.Number();
+        else if (rec.type == gds::kDatatype || rec.type == gds::kTextType || rec.type == gds::kNodeType ||
+                 rec.type == gds::kBoxType)
+          type = rec.Number();
+      }
+      if (role == gds::ElementRole::kEnd) end_element();
+      if (role != gds::ElementRole::kCutOff) continue;
+      end_element();  // a missing ENDEL: the record is read below
+    }
+    gds::ElementKind kind;
+    if (gds::ElementKindOfStart(rec.type, kind)) {
+      grammar.Start(kind);
+      in_element = in_structure;
+      layer = -1;
+      type = 0;
+      continue;
+    }
     switch (rec.type) {
       case gds::kBgnStr:
         if (in_structure) finish();
@@ -142,26 +152,6 @@ void ViewIndex::Census(std::vector<std::pair<std::string, std::vector<LayerKey>>
         break;
       case gds::kStrName:
         name = rec.Text();
-        break;
-      case gds::kBoundary: case gds::kPath: case gds::kText: case gds::kNode: case gds::kBox:
-      case gds::kSRef: case gds::kARef:
-        layer = -1;
-        typed = false;
-        type_record = gds::TypeRecordOf(KindOfStart(rec.type));
-        break;
-      case gds::kLayer:
-        if (layer < 0 && type_record != 0 && usable(rec)) layer = rec.Number();
-        break;
-      case gds::kDatatype: case gds::kTextType: case gds::kBoxType: case gds::kNodeType:
-        if (layer >= 0 && !typed && rec.type == type_record && usable(rec)) {
-          add(layer, rec.Number());
-          typed = true;
-        }
-        break;
-      case gds::kEndEl:
-        if (layer >= 0 && !typed) add(layer, 0);  // read as type 0, as the element reader does
-        layer = -1;
-        type_record = 0;
         break;
       case gds::kEndStr:
         if (in_structure) finish();
@@ -173,6 +163,8 @@ void ViewIndex::Census(std::vector<std::pair<std::string, std::vector<LayerKey>>
         break;
     }
   }
+  // An element broken off by damage is not drawn either; one the end of the file cuts off is.
+  if (status == gds::RecordReader::Status::kError) in_element = false;
   if (in_structure) finish();
 }
 

@@ -1,8 +1,11 @@
 // Opening files: which structure is shown, names as the front end passes them, bad files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 
+#include "gds/odd_records.h"
 #include "lumat/arguments.h"
 #include "lumat/view_index.h"
 #include "tools/lumat/layout_builder.h"
@@ -77,6 +80,66 @@ TEST(ViewIndexTest, LayerListHoldsEveryPairIncludingTextTypes) {
   ASSERT_NE(shapes, nullptr);
   EXPECT_EQ(shapes->shapes.size(), 3u);
   EXPECT_EQ(shapes->labels.at(0).text, "LABEL");
+}
+
+TEST(ViewIndexTest, OddElementRecordsAreReadAsTheScannerAndTheEngineReadThem) {
+  // Repeated LAYER, DATATYPE, WIDTH and MAG records, a LAYER stored as a real, a boundary
+  // whose points come in two XY records and an unknown record: see gds/odd_records.h.
+  const std::string path = TempPath("odd_records.gds");
+  gds::testing::WriteOddRecordsLibrary(path);
+  ViewIndex index;
+  std::string error;
+  ASSERT_TRUE(index.Open(path, error)) << error;
+  EXPECT_EQ(index.layers().keys(), (std::vector<LayerKey>{MakeLayerKey(5, 0), MakeLayerKey(5, 2), MakeLayerKey(6, 0)}));
+  EXPECT_EQ(index.summary().layers.Values(), (std::vector<std::uint16_t>{5, 6}));
+  const ShapeTable* shapes = index.Shapes(*index.DefaultTop(), {});
+  ASSERT_NE(shapes, nullptr);
+  ASSERT_EQ(shapes->shapes.size(), 3u);
+  for (const Shape& s : shapes->shapes) {
+    if (s.kind == ShapeKind::kPolygon) {  // the boundary, with the points of both XY records
+      EXPECT_EQ(s.count, 4u);
+      EXPECT_EQ(s.box.min_x, -500);
+      EXPECT_EQ(s.box.max_y, 2000);
+    } else if (s.kind == ShapeKind::kPath) {  // 100 wide, the first WIDTH
+      EXPECT_EQ(s.box.min_y, 2950);
+      EXPECT_EQ(s.box.max_y, 3050);
+    } else {
+      EXPECT_EQ(s.kind, ShapeKind::kText);
+    }
+    EXPECT_EQ(s.slot, *index.layers().SlotOf(s.kind == ShapeKind::kText ? MakeLayerKey(6, 0)
+                                             : s.kind == ShapeKind::kPath ? MakeLayerKey(5, 0)
+                                                                          : MakeLayerKey(5, 2)));
+  }
+  // The viewer's tree box is the scanner's.
+  EXPECT_EQ(index.TreeBox(*index.DefaultTop()).min_x, -500);
+  EXPECT_EQ(index.TreeBox(*index.DefaultTop()).max_y, 3050);
+}
+
+TEST(ViewIndexTest, TypeRecordBeforeTheLayerStillNamesThePair) {
+  // The census and the shape reader both take the records in any order: a shape whose
+  // DATATYPE comes before its LAYER is listed and drawn under its own pair.
+  LayoutBuilder b;
+  b.Structure("TOP").Rect(1, 0, 0, 0, 10, 10);
+  const std::string path = b.Save("type_first");
+  std::vector<char> bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  // LAYER 1 then DATATYPE 0 -> DATATYPE 4 then LAYER 3.
+  const std::string pair = {0, 6, char(gds::kLayer), char(gds::kInt16), 0, 1, 0, 6, char(gds::kDatatype), char(gds::kInt16), 0, 0};
+  const auto at = std::search(bytes.begin(), bytes.end(), pair.begin(), pair.end());
+  ASSERT_NE(at, bytes.end());
+  const std::string swapped = {0, 6, char(gds::kDatatype), char(gds::kInt16), 0, 4, 0, 6, char(gds::kLayer), char(gds::kInt16), 0, 3};
+  std::copy(swapped.begin(), swapped.end(), at);
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  ViewIndex index;
+  std::string error;
+  ASSERT_TRUE(index.Open(path, error)) << error;
+  EXPECT_EQ(index.layers().keys(), (std::vector<LayerKey>{MakeLayerKey(3, 4)}));
+  const ShapeTable* shapes = index.Shapes(*index.DefaultTop(), {});
+  ASSERT_NE(shapes, nullptr);
+  EXPECT_EQ(shapes->shapes.size(), 1u);
 }
 
 TEST(LayerTableTest, SlotsFollowTheSortedPairsUpToTheLastLayerNumber) {

@@ -1,0 +1,132 @@
+// The one rule for the records inside an element. Every reader of elements (the scanner's
+// summary, the element reader, the engine's record copier, the viewer's layer census) asks
+// it what a record is, so that they all see the same layer, the same points and the same
+// warnings:
+// - the first usable record of each value wins; a later one is a duplicate, not used;
+// - a further XY record joins its points to those before;
+// - a record of the wrong data type or too short for its value is damage, never read;
+// - a known record that the element's kind does not carry is out of place, an undefined
+//   record type unknown; what to do with those (keep, copy, skip) is the reader's business;
+// - ENDEL ends the element; a record that starts an element or ends the structure or library
+//   ends it too, as a missing ENDEL;
+// - records may come in any order.
+// The common case is decided inline: the scanner asks for every record of the file.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "gds/element.h"
+#include "gds/record.h"
+
+namespace korvex::gds {
+
+enum class ElementRole : std::uint8_t {
+  kValue,       // the first usable record of its kind: the element takes its value
+  kDuplicate,   // a later record of a value already taken: not used
+  kMoreXY,      // a further XY record: its points follow those before
+  kProperty,    // PROPATTR, or the PROPVALUE that completes it
+  kDamaged,     // data type or length unfit for the record: not read
+  kOutOfPlace,  // a known record this kind of element does not carry
+  kUnknown,     // a record type the format does not define
+  kEnd,         // ENDEL
+  kCutOff,      // cannot be inside an element: the element ended before it (missing ENDEL)
+};
+
+// Why a record deserves a warning; kNone when it is as it should be.
+enum class ElementNote : std::uint8_t {
+  kNone,
+  kDuplicate,
+  kMoreXY,
+  kPartialPoint,
+  kWrongDataType,
+  kTooShort,
+  kTooLong,
+  kOutOfPlace,
+  kValueWithoutAttr,
+  kUnknown,
+  kMissingEndel,
+};
+
+// The text of a warning, e.g. "missing ENDEL"; empty for kNone.
+const char* ElementNoteText(ElementNote note);
+
+struct ElementVerdict {
+  ElementRole role;
+  ElementNote note;
+};
+
+namespace grammar_detail {
+
+// What a record type is inside an element of one kind.
+enum Class : std::uint8_t { kOutside, kField, kPoints, kAttr, kAttrValue, kEnding, kBreak, kUndefined };
+
+struct alignas(4) Rule {
+  Class cls = kUndefined;
+  std::uint8_t data_type = 0;  // the one the format defines
+  std::uint8_t bytes = 0;      // payload its value needs in that data type
+};
+
+using KindRules = std::array<Rule, 256>;
+// The rules for each element kind, by record type.
+const KindRules& RulesFor(ElementKind kind);
+
+}  // namespace grammar_detail
+
+class ElementGrammar {
+ public:
+  // Starts an element of `kind`, its start record just read.
+  void Start(ElementKind kind) {
+    rules_ = &grammar_detail::RulesFor(kind);
+    taken_ = 0;
+    xy_taken_ = false;
+    open_attr_ = false;
+  }
+
+  ElementVerdict Classify(const Record& rec) {
+    using namespace grammar_detail;
+    const Rule r = (*rules_)[rec.type];
+    if (r.cls == kField) {
+      if (rec.data_type == r.data_type && rec.size == r.bytes) {
+        const std::uint64_t bit = std::uint64_t{1} << rec.type;
+        if (taken_ & bit) return {ElementRole::kDuplicate, ElementNote::kDuplicate};
+        taken_ |= bit;
+        return {ElementRole::kValue, ElementNote::kNone};
+      }
+    } else if (r.cls == kPoints) {
+      if (rec.data_type == kInt32 && rec.size % 8 == 0 && rec.size != 0) {
+        if (xy_taken_) return {ElementRole::kMoreXY, ElementNote::kMoreXY};
+        xy_taken_ = true;
+        return {ElementRole::kValue, ElementNote::kNone};
+      }
+    } else if (r.cls == kEnding) {
+      return {ElementRole::kEnd, ElementNote::kNone};
+    }
+    return Other(rec, r);
+  }
+
+ private:
+  // Everything but the plain cases above.
+  ElementVerdict Other(const Record& rec, grammar_detail::Rule r);
+
+  const grammar_detail::KindRules* rules_ = nullptr;
+  std::uint64_t taken_ = 0;  // bit per record type whose value was taken
+  bool xy_taken_ = false;
+  bool open_attr_ = false;
+};
+
+// The element kind a start record begins; false for other records.
+inline bool ElementKindOfStart(std::uint8_t type, ElementKind& kind) {
+  switch (type) {
+    case kBoundary: kind = ElementKind::kBoundary; return true;
+    case kPath: kind = ElementKind::kPath; return true;
+    case kSRef: kind = ElementKind::kSRef; return true;
+    case kARef: kind = ElementKind::kARef; return true;
+    case kText: kind = ElementKind::kText; return true;
+    case kNode: kind = ElementKind::kNode; return true;
+    case kBox: kind = ElementKind::kBox; return true;
+    default: return false;
+  }
+}
+
+}  // namespace korvex::gds
