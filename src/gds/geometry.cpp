@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
+
+#include "gds/path_outline.h"
 
 namespace korvex::gds {
 
@@ -40,54 +43,23 @@ Box TransformBox(const Box& b, const Transform& t) {
 
 Box PathBox(const Point* pts, std::size_t n, std::int32_t width, int pathtype, std::int32_t bgnextn,
             std::int32_t endextn) {
+  // The box of exactly the outline that unfolding writes (degenerate for a path without
+  // area), so that extents and boundaries agree. Buffers are kept between calls: the scanner
+  // calls this for every path.
+  thread_local std::vector<WidePoint> outline;
+  thread_local std::vector<Point> scratch;
   Box box;
   if (n == 0) return box;
-  const double h = std::fabs(static_cast<double>(width)) / 2.0;
-  double ext_begin = 0, ext_end = 0;
-  if (pathtype == 2) ext_begin = ext_end = h;
-  if (pathtype == 4) {
-    ext_begin = bgnextn;
-    ext_end = endextn;
+  TracePathOutline(pts, n, PathShape{width, pathtype, bgnextn, endextn}, outline, scratch);
+  std::int64_t x0 = outline.front().x, x1 = x0, y0 = outline.front().y, y1 = y0;
+  for (const WidePoint& p : outline) {
+    x0 = std::min(x0, p.x);
+    x1 = std::max(x1, p.x);
+    y0 = std::min(y0, p.y);
+    y1 = std::max(y1, p.y);
   }
-  // The first and last points with a non-zero segment next to them carry the extensions.
-  std::size_t segments = 0;
-  for (std::size_t i = 0; i + 1 < n; ++i) {
-    const double ax = pts[i].x, ay = pts[i].y, bx = pts[i + 1].x, by = pts[i + 1].y;
-    const double dx = bx - ax, dy = by - ay;
-    double ux, uy;
-    if (dx == 0 || dy == 0) {  // Manhattan: no square root needed
-      if (dx == 0 && dy == 0) continue;
-      ux = (dx > 0) - (dx < 0);
-      uy = (dy > 0) - (dy < 0);
-    } else {
-      const double len = std::hypot(dx, dy);
-      ux = dx / len;
-      uy = dy / len;
-    }
-    ++segments;
-    const double nx = -uy * h, ny = ux * h;
-    double sx = ax, sy = ay, ex = bx, ey = by;
-    if (i == 0) {
-      sx -= ux * ext_begin;
-      sy -= uy * ext_begin;
-    }
-    if (i + 2 == n) {
-      ex += ux * ext_end;
-      ey += uy * ext_end;
-    }
-    box.Add(sx + nx, sy + ny);
-    box.Add(sx - nx, sy - ny);
-    box.Add(ex + nx, ey + ny);
-    box.Add(ex - nx, ey - ny);
-  }
-  if (pathtype == 1 || segments == 0) {
-    // Round caps, or a path without direction: the square around its end points.
-    const double r = (pathtype == 1 || pathtype == 2) ? h : 0.0;
-    for (const Point& p : {pts[0], pts[n - 1]}) {
-      box.Add(p.x - r, p.y - r);
-      box.Add(p.x + r, p.y + r);
-    }
-  }
+  box.Add(double(x0), double(y0));
+  box.Add(double(x1), double(y1));
   return box;
 }
 
