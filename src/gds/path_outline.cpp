@@ -240,6 +240,7 @@ OutlineFault BuildPathOutline(const std::vector<Point>& points, const PathShape&
     if (!Fits(q.x) || !Fits(q.y)) {
       why = "its outline reaches " + (Fits(q.x) ? "y = " + std::to_string(q.y) : "x = " + std::to_string(q.x)) +
             ", outside the 32-bit range";
+      outline.clear();
       return OutlineFault::kOutOfRange;
     }
     const Point p{static_cast<std::int32_t>(q.x), static_cast<std::int32_t>(q.y)};
