@@ -57,8 +57,10 @@ struct Segment {
 
 class Tracer {
  public:
-  Tracer(const std::vector<Point>& p, const PathShape& shape, std::vector<WidePoint>& out)
-      : p_(p), out_(out), h_(std::fabs(static_cast<double>(shape.width)) / 2.0) {
+  Tracer(const std::vector<Point>& p, const PathShape& shape, std::vector<WidePoint>& out,
+         std::vector<Segment>& segments, std::vector<WidePoint>& side)
+      : p_(p), out_(out), side_(side), seg_(segments), h_(std::fabs(static_cast<double>(shape.width)) / 2.0) {
+    seg_.clear();
     const int type = shape.pathtype;
     round_ = type == 1;
     const double half = static_cast<double>(std::llabs(std::int64_t{shape.width}) / 2);  // whole units
@@ -185,8 +187,8 @@ class Tracer {
 
   const std::vector<Point>& p_;
   std::vector<WidePoint>& out_;
-  std::vector<WidePoint> side_;
-  std::vector<Segment> seg_;
+  std::vector<WidePoint>& side_;
+  std::vector<Segment>& seg_;
   double h_;
   double e0_ = 0, e1_ = 0;
   bool round_ = false;
@@ -215,7 +217,10 @@ void TracePathOutline(const Point* points, std::size_t count, const PathShape& s
     outline.clear();
     return;
   }
-  Tracer(scratch, shape, outline).Run();
+  // Kept between calls: the scanner traces every path of a layout.
+  thread_local std::vector<Segment> segments;
+  thread_local std::vector<WidePoint> side;
+  Tracer(scratch, shape, outline, segments, side).Run();
 }
 
 OutlineFault BuildPathOutline(const std::vector<Point>& points, const PathShape& shape, std::vector<Point>& outline,
