@@ -81,10 +81,12 @@ class Tracer {
 
   void Run() {
     out_.clear();
+    // A round dot has no direction to put on the grid: its circle takes the exact half width.
+    const bool dot = p_.size() == 1;
     Side(1, false);
-    if (round_) Cap(p_.back(), seg_.back().d, seg_.back().grid, e1_);
+    if (round_) Cap(p_.back(), seg_.back().d, seg_.back().grid && !dot, e1_);
     Side(-1, true);
-    if (round_) Cap(p_.front(), Vec{-seg_.front().d.x, -seg_.front().d.y}, seg_.front().grid, e0_);
+    if (round_) Cap(p_.front(), Vec{-seg_.front().d.x, -seg_.front().d.y}, seg_.front().grid && !dot, e0_);
   }
 
  private:

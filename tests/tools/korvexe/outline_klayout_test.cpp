@@ -13,6 +13,15 @@
 namespace korvex::enginetest {
 namespace {
 
+std::string Described(const gdstest::PathCase& c) {
+  std::ostringstream text;
+  text << c.name << " (width " << c.shape.width << ", type " << c.shape.pathtype << ", extensions "
+       << c.shape.bgnextn << " " << c.shape.endextn << ", points";
+  for (const gds::Point& p : c.points) text << " " << p.x << "," << p.y;
+  text << ")";
+  return text.str();
+}
+
 TEST(OutlineKLayout, UnfoldedPathsCoverWhatKLayoutReadsAndExtentsAreItsBoxes) {
   TempDir dir;
   std::vector<gdstest::PathCase> cases = gdstest::HandMadePaths();
@@ -47,7 +56,7 @@ TEST(OutlineKLayout, UnfoldedPathsCoverWhatKLayoutReadsAndExtentsAreItsBoxes) {
     int layer = 0, datatype = 0;
     f >> tag >> layer >> datatype;
     const std::size_t i = std::size_t(layer - 1) * 200 + std::size_t(datatype);
-    const std::string name = i < cases.size() ? cases[i].name : "?";
+    const std::string name = i < cases.size() ? Described(cases[i]) : "?";
     if (tag == "X") {
       ++differences;
       ADD_FAILURE() << name << ": unfolded boundary and KLayout's path differ: " << line;
