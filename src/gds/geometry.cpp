@@ -50,11 +50,11 @@ namespace {
 // two together). False for other paths.
 bool AxisParallelBox(const Point* p, std::size_t n, std::int32_t width, int pathtype, std::int32_t bgnextn,
                      std::int32_t endextn, Box& box) {
-  if (n < 2) return false;
+  if (n < 2 || (pathtype == 1 && width < 0)) return false;  // round ends drawn back in: traced
   const std::int64_t w = std::llabs(std::int64_t{width});
   const std::int64_t r = (w + 1) / 2;  // half the width, rounded away from zero
   std::int64_t e0 = 0, e1 = 0;
-  if (pathtype == 1 || pathtype == 2) e0 = e1 = w / 2;
+  if (pathtype == 1 || pathtype == 2) e0 = e1 = std::int64_t{width} / 2;
   if (pathtype == 4) {
     e0 = bgnextn;
     e1 = endextn;

@@ -63,7 +63,9 @@ class Tracer {
     seg_.clear();
     const int type = shape.pathtype;
     round_ = type == 1;
-    const double half = static_cast<double>(std::llabs(std::int64_t{shape.width}) / 2);  // whole units
+    // Whole units, of the signed width: a negative (absolute) width draws the ends back in, as
+    // KLayout reads it.
+    const double half = static_cast<double>(std::int64_t{shape.width} / 2);
     if (type == 1 || type == 2) e0_ = e1_ = half;
     if (type == 4) {
       e0_ = shape.bgnextn;

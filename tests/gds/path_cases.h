@@ -44,6 +44,10 @@ inline std::vector<PathCase> HandMadePaths() {
       {"single point, explicit ends", {60, 4, 10, 50}, P{{0, 0}}},
       {"negative extensions", {100, 4, -10, -20}, P{{0, 0}, {300, 0}}},
       {"absolute width", {-60, 0, 0, 0}, P{{0, 0}, {1000, 0}, {1000, -800}}},
+      // A negative width halves into ends drawn back in, as KLayout reads it.
+      {"absolute width, half-width ends", {-281, 2, 0, 0}, P{{793, 5356}, {-307, 5356}, {-307, 8506}}},
+      {"absolute width, round ends", {-200, 1, 0, 0}, P{{4042, 4656}, {1842, 5756}}},
+      {"absolute width, round ends, axis", {-200, 1, 0, 0}, P{{0, 0}, {3000, 0}, {3000, 2000}}},
       {"unknown path type", {60, 3, 0, 0}, P{{0, 0}, {700, 300}}},
   };
 }
@@ -79,6 +83,7 @@ inline std::vector<PathCase> RandomPaths(std::uint32_t seed, int count) {
       c.points.push_back({x, y});
     }
     c.shape.width = range(0, 1) == 0 ? range(1, 20) * 20 : range(20, 401);
+    if (range(0, 9) == 0) c.shape.width = -c.shape.width;
     static constexpr int kTypes[] = {0, 1, 2, 4};
     c.shape.pathtype = kTypes[range(0, 3)];
     if (c.shape.pathtype == 4) {
