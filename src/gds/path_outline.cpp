@@ -1,5 +1,6 @@
 #include "gds/path_outline.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -102,7 +103,7 @@ class Tracer {
     return s;
   }
 
-  // The corner of segment `i` on side `sign`, `e` along its direction from `p`.
+  // The corner of segment `s` on side `sign`, `e` along its direction from `p`.
   void Corner(const Point& p, const Segment& s, double sign, double e) {
     side_.push_back(At(p, sign * s.o.x + s.d.x * e, sign * s.o.y + s.d.y * e));
   }
