@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
+
+#include "gds/path_outline.h"
 
 namespace korvex::gds {
 
@@ -41,56 +44,95 @@ Box TransformBox(const Box& b, const Transform& t) {
   return out;
 }
 
+namespace {
+
+// Axis-parallel paths, the usual case, without tracing their outline: runs in one direction
+// merged (their inner points add nothing), each run's rectangle reaches the rounded half width
+// past every joint and the path's own extensions at its ends (a round end reaches as far as a
+// half-width one on these directions). That is exactly the box of the outline (tests hold the
+// two together). False for other paths.
+bool AxisParallelBox(const Point* p, std::size_t n, std::int32_t width, int pathtype, std::int32_t bgnextn,
+                     std::int32_t endextn, Box& box) {
+  if (n < 2 || (pathtype == 1 && width < 0)) return false;  // round ends drawn back in: traced
+  const std::int64_t w = std::llabs(std::int64_t{width});
+  const std::int64_t r = (w + 1) / 2;  // half the width, rounded away from zero
+  std::int64_t e0 = 0, e1 = 0;
+  if (pathtype == 1 || pathtype == 2) e0 = e1 = std::int64_t{width} / 2;
+  if (pathtype == 4) {
+    e0 = bgnextn;
+    e1 = endextn;
+  }
+  std::int64_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+  bool any = false;
+  auto add = [&](std::int64_t x, std::int64_t y) {
+    if (!any) {
+      x0 = x1 = x;
+      y0 = y1 = y;
+      any = true;
+      return;
+    }
+    x0 = std::min(x0, x);
+    x1 = std::max(x1, x);
+    y0 = std::min(y0, y);
+    y1 = std::max(y1, y);
+  };
+  // The run from `a` to `b` in direction (dx, dy), extended by `before` and `after`.
+  auto run = [&](const Point& a, const Point& b, int dx, int dy, std::int64_t before, std::int64_t after) {
+    const std::int64_t ax = a.x - dx * before, ay = a.y - dy * before;
+    const std::int64_t bx = b.x + dx * after, by = b.y + dy * after;
+    add(ax - dy * r, ay + dx * r);
+    add(ax + dy * r, ay - dx * r);
+    add(bx - dy * r, by + dx * r);
+    add(bx + dy * r, by - dx * r);
+  };
+  Point start = p[0], end = p[0];
+  int dx = 0, dy = 0;
+  bool first = true;
+  for (std::size_t i = 1; i < n; ++i) {
+    const Point& c = p[i];
+    if (c == end) continue;
+    if (c.x != end.x && c.y != end.y) return false;
+    const int cx = (c.x > end.x) - (c.x < end.x), cy = (c.y > end.y) - (c.y < end.y);
+    if (dx == 0 && dy == 0) {
+      dx = cx;
+      dy = cy;
+    } else if (cx != dx || cy != dy) {
+      run(start, end, dx, dy, first ? e0 : r, r);
+      first = false;
+      start = end;
+      dx = cx;
+      dy = cy;
+    }
+    end = c;
+  }
+  if (dx == 0 && dy == 0) return false;  // a single point
+  run(start, end, dx, dy, first ? e0 : r, e1);
+  box.Add(double(x0), double(y0));
+  box.Add(double(x1), double(y1));
+  return true;
+}
+
+}  // namespace
+
 Box PathBox(const Point* pts, std::size_t n, std::int32_t width, int pathtype, std::int32_t bgnextn,
             std::int32_t endextn) {
+  // The box of exactly the outline that unfolding writes (degenerate for a path without
+  // area), so that extents and boundaries agree. Buffers are kept between calls: the scanner
+  // calls this for every path.
   Box box;
-  if (n == 0) return box;
-  const double h = std::fabs(static_cast<double>(width)) / 2.0;
-  double ext_begin = 0, ext_end = 0;
-  if (pathtype == 2) ext_begin = ext_end = h;
-  if (pathtype == 4) {
-    ext_begin = bgnextn;
-    ext_end = endextn;
+  if (n == 0 || AxisParallelBox(pts, n, width, pathtype, bgnextn, endextn, box)) return box;
+  thread_local std::vector<WidePoint> outline;
+  thread_local std::vector<Point> scratch;
+  TracePathOutline(pts, n, PathShape{width, pathtype, bgnextn, endextn}, outline, scratch);
+  std::int64_t x0 = outline.front().x, x1 = x0, y0 = outline.front().y, y1 = y0;
+  for (const WidePoint& p : outline) {
+    x0 = std::min(x0, p.x);
+    x1 = std::max(x1, p.x);
+    y0 = std::min(y0, p.y);
+    y1 = std::max(y1, p.y);
   }
-  // The first and last points with a non-zero segment next to them carry the extensions.
-  std::size_t segments = 0;
-  for (std::size_t i = 0; i + 1 < n; ++i) {
-    const double ax = pts[i].x, ay = pts[i].y, bx = pts[i + 1].x, by = pts[i + 1].y;
-    const double dx = bx - ax, dy = by - ay;
-    double ux, uy;
-    if (dx == 0 || dy == 0) {  // Manhattan: no square root needed
-      if (dx == 0 && dy == 0) continue;
-      ux = (dx > 0) - (dx < 0);
-      uy = (dy > 0) - (dy < 0);
-    } else {
-      const double len = std::hypot(dx, dy);
-      ux = dx / len;
-      uy = dy / len;
-    }
-    ++segments;
-    const double nx = -uy * h, ny = ux * h;
-    double sx = ax, sy = ay, ex = bx, ey = by;
-    if (i == 0) {
-      sx -= ux * ext_begin;
-      sy -= uy * ext_begin;
-    }
-    if (i + 2 == n) {
-      ex += ux * ext_end;
-      ey += uy * ext_end;
-    }
-    box.Add(sx + nx, sy + ny);
-    box.Add(sx - nx, sy - ny);
-    box.Add(ex + nx, ey + ny);
-    box.Add(ex - nx, ey - ny);
-  }
-  if (pathtype == 1 || segments == 0) {
-    // Round caps, or a path without direction: the square around its end points.
-    const double r = (pathtype == 1 || pathtype == 2) ? h : 0.0;
-    for (const Point& p : {pts[0], pts[n - 1]}) {
-      box.Add(p.x - r, p.y - r);
-      box.Add(p.x + r, p.y + r);
-    }
-  }
+  box.Add(double(x0), double(y0));
+  box.Add(double(x1), double(y1));
   return box;
 }
 

@@ -52,8 +52,9 @@ bool IsQuarterTurn(double degrees);
 // angles a box that holds the placed geometry but may stick out past it (see StructureHulls).
 Box TransformBox(const Box& b, const Transform& t);
 
-// The box that a path's outline covers: `pathtype` 0, 1, 2 or 4 (others as 0), `width` in dbu
-// (its magnitude is used), extensions for type 4.
+// The box of the outline that PathOutline() gives (see path_outline.h), also for a path
+// without area; exact beyond the 32-bit range. `pathtype` 0, 1, 2 or 4 (others as 0),
+// `width` in dbu (its magnitude is used), extensions for type 4.
 Box PathBox(const Point* points, std::size_t count, std::int32_t width, int pathtype,
             std::int32_t bgnextn, std::int32_t endextn);
 

@@ -1,135 +1,269 @@
 #include "gds/path_outline.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdlib>
+#include <limits>
 
 namespace korvex::gds {
 namespace {
+
+__extension__ typedef __int128 Int128;
 
 struct Vec {
   double x = 0, y = 0;
 };
 
-Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y}; }
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
-Vec operator*(Vec a, double s) { return {a.x * s, a.y * s}; }
-double Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y; }
+// Half away from zero, relative to a grid point: offsets are rounded, then added.
+WidePoint At(const Point& p, double vx, double vy) {
+  return {p.x + static_cast<std::int64_t>(std::llround(vx)), p.y + static_cast<std::int64_t>(std::llround(vy))};
+}
 
-// Beyond this turn the mitre of a joint would reach more than about 4.5 half widths out.
-constexpr double kBevelBelowCos = -0.9;
-
-class OutlineBuilder {
- public:
-  explicit OutlineBuilder(std::vector<Point>& out) : out_(out) { out_.clear(); }
-  void Add(Vec p) {
-    const Point q{static_cast<std::int32_t>(std::llround(p.x)), static_cast<std::int32_t>(std::llround(p.y))};
-    if (out_.empty() || !(out_.back() == q)) out_.push_back(q);
+// Interior points that lie less than half a unit beside the line from the last kept point to
+// the next one (and between them) are dropped, like repeated points: they only add rounding
+// noise. A point that turns the path back is always kept.
+void KeyPoints(const Point* pts, std::size_t n, std::vector<Point>& out) {
+  out.clear();
+  for (std::size_t i = 0; i < n; ++i)
+    if (out.empty() || !(out.back() == pts[i])) out.push_back(pts[i]);
+  if (out.size() < 3) return;
+  std::size_t kept = 1;
+  for (std::size_t i = 1; i + 1 < out.size(); ++i) {
+    const Point a = out[kept - 1], b = out[i], c = out[i + 1];
+    const std::int64_t vx = std::int64_t{c.x} - a.x, vy = std::int64_t{c.y} - a.y;
+    const std::int64_t wx = std::int64_t{b.x} - a.x, wy = std::int64_t{b.y} - a.y;
+    const Int128 l2 = Int128{vx} * vx + Int128{vy} * vy;
+    const Int128 dot = Int128{vx} * wx + Int128{vy} * wy;
+    Int128 cross = Int128{vx} * wy - Int128{vy} * wx;
+    if (cross < 0) cross = -cross;
+    // 2 * cross < |v|, squared; a cross beyond 2^40 is far from that and would overflow.
+    const bool beside = l2 > 0 && dot > 0 && dot < l2 && cross < (Int128{1} << 40) && 4 * cross * cross < l2;
+    if (!beside) out[kept++] = b;
   }
-  // Half a circle of radius r around `c`, from direction `from` turning clockwise to -from.
-  void HalfCircle(Vec c, Vec from, double r) {
-    const int steps = kRoundEndSegments / 2;
-    const double start = std::atan2(from.y, from.x);
-    for (int i = 0; i <= steps; ++i) {
-      const double a = start - M_PI * i / steps;
-      Add(c + Vec{std::cos(a), std::sin(a)} * r);
+  out[kept++] = out.back();
+  out.resize(kept);
+}
+
+// Axis-parallel and diagonal segments get offsets rounded to the grid before anything is
+// built on them; other directions keep exact offsets.
+bool GridDirection(std::int64_t dx, std::int64_t dy) { return dx == 0 || dy == 0 || std::llabs(dx) == std::llabs(dy); }
+
+struct Segment {
+  Vec d;         // unit direction
+  Vec o;         // left offset: the left normal times the half width, rounded for grid directions
+  double length = 0;
+  bool grid = false;
+};
+
+class Tracer {
+ public:
+  Tracer(const std::vector<Point>& p, const PathShape& shape, std::vector<WidePoint>& out,
+         std::vector<Segment>& segments, std::vector<WidePoint>& side)
+      : p_(p), out_(out), side_(side), seg_(segments), h_(std::fabs(static_cast<double>(shape.width)) / 2.0) {
+    seg_.clear();
+    const int type = shape.pathtype;
+    round_ = type == 1;
+    // Whole units, of the signed width: a negative (absolute) width draws the ends back in, as
+    // KLayout reads it.
+    const double half = static_cast<double>(std::int64_t{shape.width} / 2);
+    if (type == 1 || type == 2) e0_ = e1_ = half;
+    if (type == 4) {
+      e0_ = shape.bgnextn;
+      e1_ = shape.endextn;
+    }
+    if (p_.size() == 1) {  // no direction: taken along x
+      seg_.push_back(Make(1, 0, 0));
+    } else {
+      for (std::size_t i = 0; i + 1 < p_.size(); ++i) {
+        const std::int64_t dx = std::int64_t{p_[i + 1].x} - p_[i].x, dy = std::int64_t{p_[i + 1].y} - p_[i].y;
+        seg_.push_back(Make(dx, dy, std::hypot(double(dx), double(dy))));
+      }
     }
   }
-  void Close() {
-    if (out_.size() > 1 && out_.front() == out_.back()) out_.pop_back();
-    if (!out_.empty()) out_.push_back(out_.front());
+
+  void Run() {
+    out_.clear();
+    // A round dot has no direction to put on the grid: its circle takes the exact half width.
+    const bool dot = p_.size() == 1;
+    Side(1, false);
+    if (round_) Cap(p_.back(), seg_.back().d, seg_.back().grid && !dot, e1_);
+    Side(-1, true);
+    if (round_) Cap(p_.front(), Vec{-seg_.front().d.x, -seg_.front().d.y}, seg_.front().grid && !dot, e0_);
   }
 
  private:
-  std::vector<Point>& out_;
-};
+  Segment Make(std::int64_t dx, std::int64_t dy, double length) const {
+    Segment s;
+    s.grid = GridDirection(dx, dy);
+    s.length = length;
+    s.d = length > 0 ? Vec{double(dx) / length, double(dy) / length} : Vec{1, 0};
+    const Vec n{-s.d.y, s.d.x};
+    s.o = s.grid ? Vec{std::round(n.x * h_), std::round(n.y * h_)} : Vec{n.x * h_, n.y * h_};
+    return s;
+  }
 
-// One side of the path, offset by `h` along each segment's left normal (h < 0: the right side).
-void Side(const std::vector<Vec>& p, const std::vector<Vec>& dir, double h, double e0, double e1, bool reverse,
-          OutlineBuilder& out) {
-  const std::size_t n = p.size();
-  auto normal = [&](std::size_t seg) { return Vec{-dir[seg].y, dir[seg].x}; };
-  std::vector<Vec> pts;
-  pts.push_back(p[0] - dir[0] * e0 + normal(0) * h);
-  for (std::size_t i = 1; i + 1 < n; ++i) {
-    const Vec n1 = normal(i - 1), n2 = normal(i);
-    const double c = Dot(n1, n2);
-    if (c < kBevelBelowCos) {
-      pts.push_back(p[i] + n1 * h);
-      pts.push_back(p[i] + n2 * h);
-    } else {
-      pts.push_back(p[i] + (n1 + n2) * (h / (1.0 + c)));
+  // The corner of segment `s` on side `sign`, `e` along its direction from `p`.
+  void Corner(const Point& p, const Segment& s, double sign, double e) {
+    side_.push_back(At(p, sign * s.o.x + s.d.x * e, sign * s.o.y + s.d.y * e));
+  }
+
+  // One side; `sign` 1 for the left, -1 for the right. The right side is written backwards.
+  void Side(double sign, bool backwards) {
+    side_.clear();
+    const std::size_t n = p_.size();
+    if (!round_) Corner(p_.front(), seg_.front(), sign, -e0_);
+    for (std::size_t i = 1; i + 1 < n; ++i) Join(p_[i], seg_[i - 1], seg_[i], sign);
+    if (!round_) Corner(p_.back(), seg_.back(), sign, e1_);
+    if (backwards) out_.insert(out_.end(), side_.rbegin(), side_.rend());
+    else out_.insert(out_.end(), side_.begin(), side_.end());
+  }
+
+  // The joint at `p` between segments `s1` and `s2`, on one side: where their offset lines
+  // meet when that is near; at a sharp outer turn each line ends half a width past the point;
+  // on the inner side of a turn whose lines meet too far back, the outline passes through the
+  // point itself (GDSII leaves such joins open; this is the reading other tools share).
+  void Join(const Point& p, const Segment& s1, const Segment& s2, double sign) {
+    const Vec a = s1.d, b = s2.d;
+    const Vec o1{sign * s1.o.x, sign * s1.o.y}, o2{sign * s2.o.x, sign * s2.o.y};
+    const double c = a.x * b.x + a.y * b.y;
+    const double cr = a.x * b.y - a.y * b.x;
+    const bool inner = cr * sign > 0 || (cr == 0 && c > 0);
+    auto through = [&](bool with_point) {
+      side_.push_back(At(p, o1.x, o1.y));
+      if (with_point) side_.push_back({p.x, p.y});
+      side_.push_back(At(p, o2.x, o2.y));
+    };
+    if (cr == 0) {  // a turn straight back
+      if (inner) {
+        through(true);
+      } else {
+        Corner(p, s1, sign, h_);
+        Corner(p, s2, sign, -h_);
+      }
+      return;
+    }
+    // o1 + a*s and o2 + b*t: the same point.
+    const double dx = o2.x - o1.x, dy = o2.y - o1.y;
+    const double s = (dx * b.y - dy * b.x) / cr, t = (dx * a.y - dy * a.x) / cr;
+    const WidePoint meet = At(p, o1.x + a.x * s, o1.y + a.y * s);
+    if (!inner) {
+      if (s < 0 || t > 0) {  // rounded offsets crossed the wrong way round: no corner
+        through(false);
+        return;
+      }
+      if (s <= h_) side_.push_back(meet);
+      else Corner(p, s1, sign, h_);
+      if (-t <= h_) side_.push_back(meet);
+      else Corner(p, s2, sign, -h_);
+      return;
+    }
+    if (s > 0 || t < 0) {
+      through(false);
+      return;
+    }
+    // How far back the lines meet, from the exact geometry: h * tan(turn / 2).
+    const double back = h_ * std::fabs(cr) / (1 + c);
+    if (back <= std::min(s1.length, s2.length) + h_) side_.push_back(meet);
+    else through(true);
+  }
+
+  // Half of the circumscribed polygon around `c`, facing `d`: `e` along, the half width across
+  // (the rounded offset's length on grid directions).
+  void Cap(const Point& c, const Vec& d, bool grid, double e) {
+    static const std::array<std::array<double, 2>, kRoundEndSegments / 2> kCosSin = [] {
+      std::array<std::array<double, 2>, kRoundEndSegments / 2> t{};
+      for (int k = 0; k < kRoundEndSegments / 2; ++k) {
+        const double degrees = -90.0 + 180.0 / kRoundEndSegments + 360.0 / kRoundEndSegments * k;
+        const double a = degrees * (M_PI / 180.0);
+        t[std::size_t(k)] = {std::cos(a), std::sin(a)};
+      }
+      return t;
+    }();
+    static const double kScale = 1.0 / std::cos(M_PI / kRoundEndSegments);
+    const Vec n{-d.y, d.x};
+    double across = h_;
+    if (grid) across = std::hypot(std::round(n.x * h_), std::round(n.y * h_));
+    for (std::size_t k = kCosSin.size(); k-- > 0;) {
+      const double u = e * kCosSin[k][0] * kScale, v = across * kCosSin[k][1] * kScale;
+      out_.push_back(At(c, d.x * u + n.x * v, d.y * u + n.y * v));
     }
   }
-  pts.push_back(p[n - 1] + dir[n - 2] * e1 + normal(n - 2) * h);
-  if (reverse) {
-    for (std::size_t i = pts.size(); i-- > 0;) out.Add(pts[i]);
-  } else {
-    for (const Vec& v : pts) out.Add(v);
-  }
+
+  const std::vector<Point>& p_;
+  std::vector<WidePoint>& out_;
+  std::vector<WidePoint>& side_;
+  std::vector<Segment>& seg_;
+  double h_;
+  double e0_ = 0, e1_ = 0;
+  bool round_ = false;
+};
+
+bool Collinear(const std::vector<WidePoint>& pts) {
+  std::size_t j = 1;
+  while (j < pts.size() && pts[j] == pts[0]) ++j;
+  if (j == pts.size()) return true;
+  const Int128 ux = pts[j].x - pts[0].x, uy = pts[j].y - pts[0].y;
+  for (std::size_t i = j + 1; i < pts.size(); ++i)
+    if (ux * (pts[i].y - pts[0].y) - uy * (pts[i].x - pts[0].x) != 0) return false;
+  return true;
+}
+
+bool Fits(std::int64_t v) {
+  return v >= std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max();
 }
 
 }  // namespace
 
+void TracePathOutline(const Point* points, std::size_t count, const PathShape& shape,
+                      std::vector<WidePoint>& outline, std::vector<Point>& scratch) {
+  KeyPoints(points, count, scratch);
+  if (scratch.empty()) {
+    outline.clear();
+    return;
+  }
+  // Kept between calls: the scanner traces every path of a layout.
+  thread_local std::vector<Segment> segments;
+  thread_local std::vector<WidePoint> side;
+  Tracer(scratch, shape, outline, segments, side).Run();
+}
+
+OutlineFault BuildPathOutline(const std::vector<Point>& points, const PathShape& shape, std::vector<Point>& outline,
+                              std::string& why) {
+  outline.clear();
+  if (shape.width == 0) {
+    why = "zero-width path";
+    return OutlineFault::kNoArea;
+  }
+  if (points.empty()) {
+    why = "path without points";
+    return OutlineFault::kNoArea;
+  }
+  std::vector<WidePoint> wide;
+  std::vector<Point> scratch;
+  TracePathOutline(points.data(), points.size(), shape, wide, scratch);
+  if (Collinear(wide)) {
+    why = scratch.size() == 1 ? "single-point path with flush ends" : "path outline without area";
+    return OutlineFault::kNoArea;
+  }
+  for (const WidePoint& q : wide) {
+    if (!Fits(q.x) || !Fits(q.y)) {
+      why = "its outline reaches " + (Fits(q.x) ? "y = " + std::to_string(q.y) : "x = " + std::to_string(q.x)) +
+            ", outside the 32-bit range";
+      outline.clear();
+      return OutlineFault::kOutOfRange;
+    }
+    const Point p{static_cast<std::int32_t>(q.x), static_cast<std::int32_t>(q.y)};
+    if (outline.empty() || !(outline.back() == p)) outline.push_back(p);
+  }
+  if (outline.size() > 1 && outline.front() == outline.back()) outline.pop_back();
+  outline.push_back(outline.front());
+  return OutlineFault::kNone;
+}
+
 bool PathOutline(const std::vector<Point>& points, const PathShape& shape, std::vector<Point>& outline,
                  std::string& why) {
-  outline.clear();
-  const double h = std::fabs(static_cast<double>(shape.width)) / 2.0;
-  if (h == 0) {
-    why = "zero-width path";
-    return false;
-  }
-  const int type = (shape.pathtype == 1 || shape.pathtype == 2 || shape.pathtype == 4) ? shape.pathtype : 0;
-  // Distinct consecutive points, and the direction of each segment.
-  std::vector<Vec> p;
-  for (const Point& q : points) {
-    const Vec v{double(q.x), double(q.y)};
-    if (p.empty() || v.x != p.back().x || v.y != p.back().y) p.push_back(v);
-  }
-  if (p.empty()) {
-    why = "path without points";
-    return false;
-  }
-  double e0 = 0, e1 = 0;
-  if (type == 2) e0 = e1 = h;
-  if (type == 4) {
-    e0 = shape.bgnextn;
-    e1 = shape.endextn;
-  }
-  OutlineBuilder out(outline);
-  if (p.size() == 1) {
-    // No direction: taken along x, as a square (types 2 and 4), a circle (type 1) or nothing.
-    if (type == 0 || (type == 4 && e0 + e1 <= 0)) {
-      why = "single-point path with flush ends";
-      return false;
-    }
-    if (type == 1) {
-      out.HalfCircle(p[0], {0, 1}, h);
-      out.HalfCircle(p[0], {0, -1}, h);
-    } else {
-      out.Add(p[0] + Vec{-e0, -h});
-      out.Add(p[0] + Vec{e1, -h});
-      out.Add(p[0] + Vec{e1, h});
-      out.Add(p[0] + Vec{-e0, h});
-    }
-    out.Close();
-    return true;
-  }
-  std::vector<Vec> dir;
-  for (std::size_t i = 0; i + 1 < p.size(); ++i) {
-    const Vec d = p[i + 1] - p[i];
-    dir.push_back(d * (1.0 / std::hypot(d.x, d.y)));
-  }
-  // Left side forwards, the end cap, the right side backwards, the start cap.
-  Side(p, dir, h, e0, e1, false, out);
-  if (type == 1) out.HalfCircle(p.back(), Vec{-dir.back().y, dir.back().x}, h);
-  Side(p, dir, -h, e0, e1, true, out);
-  if (type == 1) out.HalfCircle(p.front(), Vec{dir.front().y, -dir.front().x}, h);
-  out.Close();
-  if (outline.size() < 4) {
-    why = "path outline without area";
-    outline.clear();
-    return false;
-  }
-  return true;
+  return BuildPathOutline(points, shape, outline, why) == OutlineFault::kNone;
 }
 
 }  // namespace korvex::gds

@@ -1,5 +1,7 @@
 // The outline of a path as a closed polygon: what the path covers, for turning paths into
-// boundaries.
+// boundaries, for drawing them and for their extent. The rule is written down in the README's
+// geometry section; it follows KLayout's reading of GDSII paths point for point, because that
+// is what the other tools downstream read.
 #pragma once
 
 #include <cstdint>
@@ -17,13 +19,34 @@ struct PathShape {
   std::int32_t endextn = 0;
 };
 
-// Segments per full circle for round ends.
-inline constexpr int kRoundEndSegments = 64;
+// Points per full circle of a round end (a round end is half of such a polygon, drawn around
+// the circle so that its edges touch it).
+inline constexpr int kRoundEndSegments = 32;
 
-// Fills `outline` with the polygon, first point repeated at the end, coordinates rounded to
-// the grid. Joints are mitred, and bevelled where a sharp turn would send the mitre far out.
-// Returns false with `why` set when the path covers no area (zero width, or a single point
-// with flush ends); path types other than 0, 1, 2 and 4 are taken as 0.
+// A point of an outline before it is known to fit 32 bits.
+struct WidePoint {
+  std::int64_t x = 0;
+  std::int64_t y = 0;
+  bool operator==(const WidePoint&) const = default;
+};
+
+// Traces the outline: left side forwards, end cap, right side backwards, start cap, without
+// a closing point and possibly with repeated points. A path without area still gets its
+// degenerate outline (the box of that is the path's extent). `scratch` is working space.
+// Path types other than 0, 1, 2 and 4 are taken as 0.
+void TracePathOutline(const Point* points, std::size_t count, const PathShape& shape,
+                      std::vector<WidePoint>& outline, std::vector<Point>& scratch);
+
+enum class OutlineFault : std::uint8_t { kNone, kNoArea, kOutOfRange };
+
+// The outline as a boundary: repeated points dropped, first point repeated at the end. On a
+// fault `outline` is left empty and `why` says what is wrong: the path covers no area (zero
+// width, a single point with flush ends, ...) or a point of the outline lies outside the
+// 32-bit range (`why` names the coordinate).
+OutlineFault BuildPathOutline(const std::vector<Point>& points, const PathShape& shape, std::vector<Point>& outline,
+                              std::string& why);
+
+// BuildPathOutline() == kNone, for callers that only draw.
 bool PathOutline(const std::vector<Point>& points, const PathShape& shape, std::vector<Point>& outline,
                  std::string& why);
 

@@ -7,6 +7,7 @@
 #include "gds/path_outline.h"
 #include "gds/polygon.h"
 #include "korvexe/run_control.h"
+#include "korvexe/structure_names.h"
 
 namespace korvex::engine {
 namespace {
@@ -110,7 +111,12 @@ Outcome ElementFilter::Numbers(ShapeFields& f, FilterCounts& counts) const {
   return outcome;
 }
 
-Outcome ElementFilter::Shape(gds::Element& e, FilterCounts& counts, std::string& warning) const {
+std::string ElementPlace(const std::string& structure, std::uint64_t offset) {
+  return "structure " + Shown(structure) + ": element at offset " + std::to_string(offset);
+}
+
+Outcome ElementFilter::Shape(gds::Element& e, const std::string& structure, FilterCounts& counts,
+                             std::string& warning) const {
   if (!IsShape(e.kind)) return Outcome::kKept;
   ShapeFields f{e.kind, e.layer, e.datatype, e.width, e.magnification()};
   Outcome outcome = Numbers(f, counts);
@@ -125,10 +131,15 @@ Outcome ElementFilter::Shape(gds::Element& e, FilterCounts& counts, std::string&
   shape.bgnextn = e.bgnextn.value_or(0);
   shape.endextn = e.endextn.value_or(0);
   std::string why;
-  if (!gds::PathOutline(e.xy, shape, outline_, why)) {
-    counts.Add(Tally::kZeroWidthPath);
-    warning = "path at offset " + std::to_string(e.offset) + " dropped when unfolding: " + why;
-    return Outcome::kDropped;
+  switch (gds::BuildPathOutline(e.xy, shape, outline_, why)) {
+    case gds::OutlineFault::kNone:
+      break;
+    case gds::OutlineFault::kNoArea:
+      counts.Add(Tally::kZeroWidthPath);
+      warning = "path at offset " + std::to_string(e.offset) + " dropped when unfolding: " + why;
+      return Outcome::kDropped;
+    case gds::OutlineFault::kOutOfRange:
+      throw EngineError(ElementPlace(structure, e.offset) + " cannot be unfolded: " + why);
   }
   if (outline_.size() > kMaxPointsPerRecord) {
     counts.Add(Tally::kPathNotUnfolded);

@@ -45,6 +45,9 @@ void LogFilterCounts(const FilterCounts& counts, EngineLog& log);
 
 enum class Outcome : std::uint8_t { kKept, kChanged, kDropped };
 
+// "structure NAME: element at offset N", how errors about one element begin.
+std::string ElementPlace(const std::string& structure, std::uint64_t offset);
+
 // What the numeric options look at and change in a shape element.
 struct ShapeFields {
   gds::ElementKind kind = gds::ElementKind::kBoundary;
@@ -60,9 +63,10 @@ class ElementFilter {
   // skipped map pieces go to `log`.
   ElementFilter(const EngineOptions& options, std::int64_t dbu_per_user_unit, EngineLog& log);
 
-  // The shape options for one element (references pass unchanged). `warning` gets a text
-  // when the change deserves one (a zero-width path that could not be unfolded).
-  Outcome Shape(gds::Element& e, FilterCounts& counts, std::string& warning) const;
+  // The shape options for one element of `structure` (references pass unchanged). `warning`
+  // gets a text when the change deserves one (a zero-width path that could not be unfolded).
+  // Throws EngineError for a path whose outline would leave the 32-bit range.
+  Outcome Shape(gds::Element& e, const std::string& structure, FilterCounts& counts, std::string& warning) const;
 
   // The layer and datatype choice, renumbering, minimum width and text size limit: the
   // options that need no geometry.

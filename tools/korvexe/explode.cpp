@@ -1,6 +1,7 @@
 #include "korvexe/explode.h"
 
 #include <cmath>
+#include <cstdio>
 #include <deque>
 #include <memory>
 #include <unordered_set>
@@ -20,21 +21,64 @@ constexpr std::uint16_t kReflect = 0x8000;
 constexpr std::uint16_t kAbsoluteMag = 0x0004;
 constexpr std::uint16_t kAbsoluteAngle = 0x0002;
 
-std::int32_t Scaled(std::int32_t v, double mag) {
+std::string Whole(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0f", v);
+  return text;
+}
+
+std::string Real(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", v);
+  return text;
+}
+
+// Why `t` cannot place `points`: the first coordinate it sends outside the 32-bit range.
+std::string FirstOutside(const gds::FlatTransform& t, const std::vector<gds::Point>& points) {
+  for (const gds::Point& p : points) {
+    double x, y;
+    t.Apply(p.x, p.y, x, y);
+    x = std::round(x);
+    y = std::round(y);
+    if (!(x >= INT32_MIN && x <= INT32_MAX)) return "it would reach x = " + Whole(x);
+    if (!(y >= INT32_MIN && y <= INT32_MAX)) return "it would reach y = " + Whole(y);
+  }
+  return "it would leave the 32-bit range";
+}
+
+// Moves the points of `e` (of `structure`) with `t`; `scratch` receives them first, so that
+// the error can name the coordinate that does not fit.
+void MovePoints(gds::Element& e, const std::string& structure, const gds::FlatTransform& t,
+                std::vector<gds::Point>& scratch) {
+  scratch.assign(e.xy.begin(), e.xy.end());
+  if (gds::TransformPoints(t, scratch)) {
+    e.xy.swap(scratch);
+    return;
+  }
+  throw EngineError(ElementPlace(structure, e.offset) + " cannot be flattened: " + FirstOutside(t, e.xy) +
+                    ", outside the 32-bit range");
+}
+
+std::int32_t Scaled(const gds::Element& e, const std::string& structure, const char* what, std::int32_t v,
+                    double mag) {
   const double s = std::round(v * mag);
-  if (!(s >= INT32_MIN && s <= INT32_MAX)) throw EngineError("a scaled path width leaves the 32-bit range");
+  if (!(s >= INT32_MIN && s <= INT32_MAX))
+    throw EngineError(ElementPlace(structure, e.offset) + " cannot be flattened: its " + what + " " +
+                      std::to_string(v) + " magnified by " + Real(mag) + " would be " +
+                      Whole(s) + ", outside the 32-bit range");
   return static_cast<std::int32_t>(s);
 }
 
-// Places a shape element (already filtered) with `t`.
-void Place(gds::Element& e, const gds::FlatTransform& t) {
+// Places a shape element (already filtered) of `structure` with `t`.
+void Place(gds::Element& e, const std::string& structure, const gds::FlatTransform& t,
+           std::vector<gds::Point>& scratch) {
   if (t.identity()) return;
-  if (!gds::TransformPoints(t, e.xy))
-    throw EngineError("element at offset " + std::to_string(e.offset) + " leaves the 32-bit range when flattened");
+  MovePoints(e, structure, t, scratch);
   if (e.kind == gds::ElementKind::kPath) {
-    if (e.width && *e.width > 0) e.width = Scaled(*e.width, t.mag);  // a negative width is absolute
-    if (e.bgnextn) e.bgnextn = Scaled(*e.bgnextn, t.mag);
-    if (e.endextn) e.endextn = Scaled(*e.endextn, t.mag);
+    // A negative width is absolute.
+    if (e.width && *e.width > 0) e.width = Scaled(e, structure, "width", *e.width, t.mag);
+    if (e.bgnextn) e.bgnextn = Scaled(e, structure, "start extension", *e.bgnextn, t.mag);
+    if (e.endextn) e.endextn = Scaled(e, structure, "end extension", *e.endextn, t.mag);
     return;
   }
   if (e.kind != gds::ElementKind::kText) return;
@@ -172,7 +216,7 @@ void Exploder::Cache(std::uint32_t s) {
   while (reader.NextElement(e)) {
     if (e.kind != gds::ElementKind::kSRef && e.kind != gds::ElementKind::kARef && filter_.touches_elements()) {
       note.clear();
-      const Outcome outcome = filter_.Shape(e, counts, note);
+      const Outcome outcome = filter_.Shape(e, in_.names[s], counts, note);
       if (!note.empty()) log_.Warning(note, "shape change");
       if (outcome == Outcome::kDropped) continue;
     }
@@ -277,10 +321,7 @@ void Exploder::Shape(Frame& f) {
     // Its points go through the scratch list and back, so the cached element stays as read.
     gds::Element& e = *f.current;
     f.current = nullptr;
-    scratch_.assign(e.xy.begin(), e.xy.end());
-    if (!gds::TransformPoints(f.transform, scratch_))
-      throw EngineError("element at offset " + std::to_string(e.offset) + " leaves the 32-bit range when flattened");
-    e.xy.swap(scratch_);
+    MovePoints(e, in_.names[f.structure], f.transform, scratch_);
     std::string note;
     const bool passes = filter_.PolygonPasses(e, counts_, note);
     if (passes) {
@@ -296,11 +337,11 @@ void Exploder::Shape(Frame& f) {
   std::string note;
   if (f.cached == nullptr && filter_.touches_elements()) {  // cached elements are filtered already
     FilterCounts scratch;
-    const Outcome outcome = filter_.Shape(e, counted_[f.structure] ? scratch : counts_, note);
+    const Outcome outcome = filter_.Shape(e, in_.names[f.structure], counted_[f.structure] ? scratch : counts_, note);
     if (!note.empty() && !counted_[f.structure]) log_.Warning(note, "shape change");
     if (outcome == Outcome::kDropped) return;
   }
-  Place(e, f.transform);
+  Place(e, in_.names[f.structure], f.transform, scratch_);
   note.clear();
   const bool passes = filter_.PolygonPasses(e, counts_, note);
   if (!note.empty()) log_.Line("Polygon " + note);

@@ -31,11 +31,6 @@ struct FilePlan {
   std::int64_t scale = 1;                                  // coordinates times this
 };
 
-std::int32_t Scale(std::int64_t v, std::int64_t f) {
-  const std::int64_t s = v * f;
-  if (s < INT32_MIN || s > INT32_MAX) throw EngineError("a coordinate leaves the 32-bit range when rescaled");
-  return static_cast<std::int32_t>(s);
-}
 
 const char* ModeName(MergeMode m) {
   switch (m) {
@@ -59,7 +54,7 @@ class Merger {
   void ChooseStructures();
   void ResolveNames();
   std::vector<std::string> CombineChildren();
-  Outcome Edit(std::size_t file, gds::Element& e) const;
+  Outcome Edit(std::size_t file, std::uint32_t s, gds::Element& e) const;
   void WriteStructure(std::size_t file, std::uint32_t s);
   const std::string& OutName(std::size_t file, const std::string& name) const {
     const auto it = plans_[file].renamed.find(name);
@@ -161,7 +156,7 @@ std::vector<std::string> Merger::CombineChildren() {
   return names;
 }
 
-Outcome Merger::Edit(std::size_t file, gds::Element& e) const {
+Outcome Merger::Edit(std::size_t file, std::uint32_t s, gds::Element& e) const {
   Outcome outcome = Outcome::kKept;
   if (e.has_sname) {
     const std::string& name = OutName(file, e.sname);
@@ -172,10 +167,18 @@ Outcome Merger::Edit(std::size_t file, gds::Element& e) const {
   }
   const std::int64_t f = plans_[file].scale;
   if (f != 1) {
-    for (gds::Point& p : e.xy) p = {Scale(p.x, f), Scale(p.y, f)};
-    if (e.width) e.width = Scale(*e.width, f);
-    if (e.bgnextn) e.bgnextn = Scale(*e.bgnextn, f);
-    if (e.endextn) e.endextn = Scale(*e.endextn, f);
+    const auto scale = [&](std::int32_t v, const char* what) {
+      const std::int64_t scaled = std::int64_t{v} * f;
+      if (scaled < INT32_MIN || scaled > INT32_MAX)
+        throw EngineError(ElementPlace(files_[file]->names[s], e.offset) + " of " + files_[file]->path +
+                          " cannot be rescaled: " + what + std::to_string(v) + " times " + std::to_string(f) +
+                          " would be " + std::to_string(scaled) + ", outside the 32-bit range");
+      return static_cast<std::int32_t>(scaled);
+    };
+    for (gds::Point& p : e.xy) p = {scale(p.x, "x = "), scale(p.y, "y = ")};
+    if (e.width) e.width = scale(*e.width, "width ");
+    if (e.bgnextn) e.bgnextn = scale(*e.bgnextn, "start extension ");
+    if (e.endextn) e.endextn = scale(*e.endextn, "end extension ");
     outcome = Outcome::kChanged;
   }
   return outcome;
@@ -201,12 +204,12 @@ void Merger::WriteStructure(std::size_t file, std::uint32_t s) {
       return;
     }
   }
-  const ElementEdit edit = [this, file](gds::Element& e) { return Edit(file, e); };
+  const ElementEdit edit = [this, file, s](gds::Element& e) { return Edit(file, s, e); };
   std::function<void()> append;
   if (appends) {
     append = [this, blend] {
       for (const Placement& from : blend->second) {
-        const ElementEdit other = [this, &from](gds::Element& e) { return Edit(from.file, e); };
+        const ElementEdit other = [this, &from](gds::Element& e) { return Edit(from.file, from.structure, e); };
         const InputLayout& src = *files_[from.file];
         totals_.elements += CopyElements(src, src.summary.structures[from.structure].offset, other, out_).elements;
       }

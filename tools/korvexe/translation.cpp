@@ -43,7 +43,7 @@ class Translation {
   void ApplyRenameMap(std::vector<std::string>& names);
   void Prune();
   void CheckFlatSize(const std::vector<std::uint32_t>& roots);
-  Outcome Edit(gds::Element& e, FilterCounts& counts, bool quiet);
+  Outcome Edit(gds::Element& e, std::uint32_t s, FilterCounts& counts, bool quiet);
   void WriteStructure(std::uint32_t s);
   const std::string* NewName(std::uint32_t s) const {
     return out_names_[s] != in_.names[s] ? &out_names_[s] : nullptr;
@@ -208,7 +208,7 @@ void Translation::Prune() {
     } else if (filter_.touches_elements()) {
       FilterCounts scratch;
       const ElementEdit count = [&](gds::Element& e) {
-        return IsReference(e) ? Outcome::kDropped : Edit(e, scratch, true);
+        return IsReference(e) ? Outcome::kDropped : Edit(e, s, scratch, true);
       };
       nonempty[s] = CopyStructure(in_, st[s].offset, nullptr, count, nullptr).elements > 0;
     } else {
@@ -249,7 +249,7 @@ void Translation::Prune() {
   log_.Line("Empty structures removed: " + std::to_string(count));
 }
 
-Outcome Translation::Edit(gds::Element& e, FilterCounts& counts, bool quiet) {
+Outcome Translation::Edit(gds::Element& e, std::uint32_t s, FilterCounts& counts, bool quiet) {
   if (IsReference(e)) {
     const std::optional<std::uint32_t> child = in_.Find(e.sname);
     if (!child) return Outcome::kKept;
@@ -262,7 +262,7 @@ Outcome Translation::Edit(gds::Element& e, FilterCounts& counts, bool quiet) {
     return Outcome::kChanged;
   }
   std::string note;
-  Outcome outcome = filter_.Shape(e, counts, note);
+  Outcome outcome = filter_.Shape(e, in_.names[s], counts, note);
   if (!quiet && !note.empty()) log_.Warning(note, "shape change");
   if (outcome == Outcome::kDropped) return outcome;
   note.clear();
@@ -293,7 +293,7 @@ void Translation::WriteStructure(std::uint32_t s) {
     ++totals_.structures;
     return;
   }
-  const ElementEdit edit = [this](gds::Element& e) { return Edit(e, counts_, false); };
+  const ElementEdit edit = [this, s](gds::Element& e) { return Edit(e, s, counts_, false); };
   totals_.elements += CopyStructure(in_, st.offset, NewName(s), edit, &out_).elements;
   ++totals_.structures;
 }
