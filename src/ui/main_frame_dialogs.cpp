@@ -4,7 +4,10 @@
 
 namespace korvex {
 
-void CMainFrame::RunStructureDialog() { korvex::ShowStructureSelection(this, m_scan, m_settings, m_prompts); }
+void CMainFrame::RunStructureDialog() {
+  korvex::ShowStructureSelection(this, m_scan, m_settings, m_prompts,
+                                 [this](const std::string& text) { SetStatusText(text); });
+}
 
 bool CMainFrame::RunConfigurationSheet() { return korvex::RunConfigurationSheet(this, m_settings, m_scan, m_prompts); }
 

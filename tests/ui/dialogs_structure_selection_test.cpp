@@ -129,13 +129,30 @@ TEST_F(StructureSelectionTest, PickingUpdatesTheFieldAndTheOpenWindowsAndCancelR
 TEST_F(StructureSelectionTest, ReportWritesTheSelectedTreeAndOpensItWithoutChangingTheTop) {
   Write("prog/gdsstrct.s_s", Lines({"#3:Top structure: %s", "#4:%d structures", "#8:%d %s", "#10:", "#20:never"}));
   auto dialog = Open();
+  std::vector<std::string> status;
+  dialog->SetStatusSink([&](const std::string& text) { status.push_back(text); });
   Retype(dialog->Field(), "mid");
   dialog->ReportButton()->click();
   EXPECT_EQ(Read("gdsstrct.rpt"), "Top structure: mid\r\n2 structures\r\n1 mid\r\n\r\n2 leaf\r\n\r\n");
   ASSERT_EQ(prompts.started.size(), 1u);
   EXPECT_EQ(prompts.started[0].back(), PathOf("gdsstrct.rpt"));
+  EXPECT_EQ(status, std::vector<std::string>{"Structure report written to " + PathOf("gdsstrct.rpt")});
   EXPECT_EQ(scan.TopStructure, "TOP");
   EXPECT_TRUE(dialog->isVisible());
+
+  // No editor to show it: the status still says where the report is, and that none started.
+  prompts.startDetachedAnswer = false;
+  dialog->ReportButton()->click();
+  ASSERT_EQ(status.size(), 2u);
+  EXPECT_EQ(status[1], "Structure report written to " + PathOf("gdsstrct.rpt") + "; no editor could be started to show it");
+
+  // A report that cannot be written: the user is told instead of shown nothing.
+  std::filesystem::remove(PathOf("gdsstrct.rpt"));
+  std::filesystem::create_directory(PathOf("gdsstrct.rpt"));
+  dialog->ReportButton()->click();
+  ASSERT_FALSE(prompts.messages.empty());
+  EXPECT_EQ(prompts.messages.back().text, "The structure report " + PathOf("gdsstrct.rpt") + " cannot be written.");
+  EXPECT_EQ(status.size(), 2u);
 }
 
 TEST_F(StructureSelectionTest, MissingReportKeepsTheWindowOpen) {

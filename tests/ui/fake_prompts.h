@@ -47,7 +47,7 @@ class FakePrompts : public UserPrompts {
   bool PageSetup(QWidget*, QPrinter&) override { return ++pageSetups, true; }
   bool StartDetached(const std::vector<std::string>& argv) override {
     started.push_back(argv);
-    return true;
+    return startDetachedAnswer;
   }
   bool OpenWebPage(const std::string& url) override {
     webPages.push_back(url);
@@ -55,6 +55,7 @@ class FakePrompts : public UserPrompts {
   }
 
   // Answers.
+  bool startDetachedAnswer = true;
   std::deque<std::optional<std::string>> fileAnswers;  // one per file question; none: cancel
   std::optional<std::string> directoryAnswer;
   SaveAnswer saveAnswer = SaveAnswer::Discard;

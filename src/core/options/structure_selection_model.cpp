@@ -76,11 +76,13 @@ Outcome<int> StructureSelectionModel::Ok() {
 
 Outcome<int> StructureSelectionModel::Cancel() { return Mark(m_scan.TopStructure); }
 
-std::string StructureSelectionModel::WriteReport(const std::string& reportDirectory,
-                                                 const std::string& templateDirectory) const {
-  const std::string reportPath = JoinPath(reportDirectory, kStructureReportFile);
-  WriteStructureReport(m_scan, m_selected, JoinPath(templateDirectory, kStructureReportTemplate), reportPath);
-  return reportPath;
+StructureSelectionModel::WrittenReport StructureSelectionModel::WriteReport(const std::string& reportDirectory,
+                                                                            const std::string& templateDirectory) const {
+  WrittenReport report;
+  report.path = JoinPath(reportDirectory, kStructureReportFile);
+  report.written = WriteStructureReport(m_scan, m_selected, JoinPath(templateDirectory, kStructureReportTemplate),
+                                        report.path) == 0;
+  return report;
 }
 
 }  // namespace korvex

@@ -50,9 +50,12 @@ class StructureSelectionModel {
   Outcome<int> Cancel();
 
   // "Report...": writes gdsstrct.rpt into reportDirectory for the selected structure from the
-  // template gdsstrct.s_s in templateDirectory. Returns the report's path; whether writing
-  // succeeded does not matter, the report is opened either way.
-  std::string WriteReport(const std::string& reportDirectory, const std::string& templateDirectory) const;
+  // template gdsstrct.s_s in templateDirectory. The report's path, and whether it was written.
+  struct WrittenReport {
+    std::string path;
+    bool written = false;
+  };
+  WrittenReport WriteReport(const std::string& reportDirectory, const std::string& templateDirectory) const;
 
  private:
   Outcome<int> Mark(const std::string& name);

@@ -51,7 +51,7 @@ bool RunStructureMappingDialog(QWidget* parent, const JobSettings& settings, con
 }
 
 void ShowStructureSelection(QWidget* mainWindow, ScanResult& scan, const JobSettings& settings,
-                            UserPrompts& prompts) {
+                            UserPrompts& prompts, const std::function<void(const std::string&)>& status) {
   QPointer<StructureSelectionDialog>& window = SelectionWindow();
   // A closed window is hidden at once and deleted a little later.
   if (window && window->isVisible()) {
@@ -62,6 +62,7 @@ void ShowStructureSelection(QWidget* mainWindow, ScanResult& scan, const JobSett
   }
   window = new StructureSelectionDialog(scan, prompts, mainWindow);
   window->SetDirectories(settings.WorkingDirectory, settings.ProgramDirectory);
+  window->SetStatusSink(status);
   window->show();
 }
 

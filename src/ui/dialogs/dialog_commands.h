@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "core/inspect/scan_result.h"
 #include "core/job/job_settings.h"
 #include "core/options/mapping_table.h"
@@ -35,9 +38,10 @@ bool RunStructureMappingDialog(QWidget* parent, const JobSettings& settings, con
 
 // Structure: shows the modeless "Structure Selection" window, centred over the main window,
 // unless it is open already. Its report goes to the working directory, from the template in
-// the program directory; both are taken anew on every call.
+// the program directory; both are taken anew on every call. `status` gets what the window has
+// to say in the status bar (where its report went).
 void ShowStructureSelection(QWidget* mainWindow, ScanResult& scan, const JobSettings& settings,
-                            UserPrompts& prompts);
+                            UserPrompts& prompts, const std::function<void(const std::string&)>& status = {});
 
 // A new scan and the closing of the main window: destroys the selection window and its
 // Information and Dependencies windows, if open. The top structure and tree marks stay.

@@ -145,10 +145,18 @@ void StructureSelectionDialog::ShowDependencies() {
 }
 
 void StructureSelectionDialog::WriteReport() {
-  const std::string reportPath = m_model.WriteReport(m_reportDirectory, m_templateDirectory);
-  const std::vector<std::string> editor = DefaultEditorCommand(reportPath);
-  // Whether the editor starts is not reported: the report stays on disk either way.
-  if (!editor.empty()) m_prompts.StartDetached(editor);
+  const StructureSelectionModel::WrittenReport report = m_model.WriteReport(m_reportDirectory, m_templateDirectory);
+  if (!report.written) {
+    ShowRefusal(m_prompts, this, "The structure report " + report.path + " cannot be written.");
+    return;
+  }
+  // The report stays on disk whether or not an editor shows it: the status says where.
+  const std::vector<std::string> editor = DefaultEditorCommand(report.path);
+  const bool shown = !editor.empty() && m_prompts.StartDetached(editor);
+  if (m_status) {
+    m_status(shown ? "Structure report written to " + report.path
+                   : "Structure report written to " + report.path + "; no editor could be started to show it");
+  }
 }
 
 void StructureSelectionDialog::CloseWindows() {

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <functional>
 #include <string>
 
 #include "core/options/structure_selection_model.h"
@@ -27,6 +28,8 @@ class StructureSelectionDialog : public QDialog {
 
   // Where "Report..." writes the report, and where its template lies.
   void SetDirectories(const std::string& reportDirectory, const std::string& templateDirectory);
+  // Where the window reports what it did (the main window's status text).
+  void SetStatusSink(std::function<void(const std::string&)> status) { m_status = std::move(status); }
 
   const std::string& SelectedStructure() const { return m_model.Selected(); }
 
@@ -62,6 +65,7 @@ class StructureSelectionDialog : public QDialog {
   ScanResult& m_scan;
   UserPrompts& m_prompts;
   std::string m_reportDirectory;
+  std::function<void(const std::string&)> m_status;
   std::string m_templateDirectory;
   // Clear while the window itself rewrites the field, so that is not taken for typing.
   bool m_guard = true;
