@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QWhatsThis>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -256,16 +257,29 @@ void CMainFrame::showEvent(QShowEvent* event) {
   if (!m_panelPlaced && m_panel != nullptr) {
     m_panelPlaced = true;
     m_panel->adjustSize();
-    m_panel->move(geometry().center() - m_panel->rect().center());
-    // The panel is shown once the main window is up: a window manager that meets the panel
-    // before its owner takes it as a window of its own and lets the owner cover it. Raised too,
-    // for window managers that keep no tool window above its owner.
-    QTimer::singleShot(0, m_panel, [this] {
-      if (!Action(Command::ControlDialog)->isChecked()) return;
-      m_panel->show();
-      m_panel->raise();
-    });
+    // The panel is shown once the main window is on the screen: a window manager that meets
+    // the panel before its owner takes it as a window of its own and lets the owner cover it,
+    // and only then is the owner's place known, to centre the panel over it.
+    if (windowHandle() != nullptr) windowHandle()->installEventFilter(this);
+    QTimer::singleShot(1000, this, &CMainFrame::ShowPanelFirstTime);  // should no exposure come
   }
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
+    windowHandle()->removeEventFilter(this);
+    QTimer::singleShot(0, this, &CMainFrame::ShowPanelFirstTime);
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::ShowPanelFirstTime() {
+  if (m_panelShown) return;
+  m_panelShown = true;
+  m_panel->move(geometry().center() - m_panel->rect().center());
+  if (!Action(Command::ControlDialog)->isChecked()) return;
+  m_panel->show();
+  m_panel->raise();  // for window managers that keep no tool window above its owner
 }
 
 void CMainFrame::ApplyMergeModeTexts() {

@@ -121,6 +121,8 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void ShowPanelFirstTime();
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -170,6 +172,7 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
   QString m_statusText;
   bool m_translating = false;
   bool m_panelPlaced = false;
+  bool m_panelShown = false;
   int m_waitCursors = 0;
 };
 

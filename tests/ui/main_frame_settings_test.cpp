@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QTest>
 #include <QStatusBar>
 #include <cstdlib>
 #include <filesystem>
@@ -55,8 +55,8 @@ TEST(MainFrameSettings, StartsOnAStoredPlacementAtItsSize) {
     CMainFrame frame(settings, scan, prompts);
     EXPECT_FALSE(frame.isVisible());  // the owner shows it
     frame.show();
-    QCoreApplication::processEvents();  // the panel follows once the window is up
-    EXPECT_TRUE(frame.ControlPanel()->isVisible());
+    // The panel follows once the window is on the screen.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.ControlPanel()->isVisible(); }, 3000));
     EXPECT_EQ(frame.normalGeometry().size(), QSize(800, 600));
     EXPECT_EQ(frame.normalGeometry().topLeft(), QPoint(479, 419));
     frame.setGeometry(100, 120, 640, 480);

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTextCursor>
+#include <QTest>
 #include <QToolBar>
 
 #include "ui/control_panel.h"
@@ -34,6 +35,8 @@ std::vector<std::string> MenuTexts(const QMenu* menu) {
 TEST_F(FrameTest, StartsFromStoredPreferences) {
   StoreSettings("ControlDialog=0\nStatusbar=0\nMergeMode=2\nToolbar=1\n");
   MakeFrame();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
+  QTest::qWait(50);  // the panel would be shown by now
   EXPECT_FALSE(frame_->ControlPanel()->isVisible());
   EXPECT_FALSE(frame_->Action(Command::ControlDialog)->isChecked());
   EXPECT_FALSE(frame_->statusBar()->isVisible());
