@@ -20,6 +20,11 @@ bool CheckQuotedNames(RunHost& host, const std::vector<std::string>& names) {
   return true;
 }
 
+std::string WithReason(const std::string& text, const LaunchResult& result) {
+  const std::string reason = LastErrorLine(result.errorOutput);
+  return reason.empty() ? text : text + "\n" + reason;
+}
+
 LaunchResult StartCompanion(Launcher& launcher, RunHost& host, const LaunchRequest& request) {
   LaunchResult result = launcher.Launch(request);
   if (result.code != kLaunchStarted) host.ShowMessage(request.program, result.errorText, MessageIcon::kStop);

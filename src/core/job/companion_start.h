@@ -19,4 +19,8 @@ LaunchResult StartCompanion(Launcher& launcher, RunHost& host, const LaunchReque
 
 std::string UnquotableNameMessage(std::string_view name);
 
+// A failure's fixed text with the companion's own reason (the last line it wrote on standard
+// error) on a line of its own, when it gave one.
+std::string WithReason(const std::string& text, const LaunchResult& result);
+
 }  // namespace korvex

@@ -80,6 +80,7 @@ bool RunScan(const std::string& path, JobSettings& settings, ScanResult& scan, L
   const std::string reportPath = SideFilePath(settings.WorkingDirectory, path, ".ssn");
   request.argumentText = ScannerArguments(path, reportPath);
   request.wait = true;  // and no pump: the window does not take commands during a scan
+  request.captureErrors = true;
   if (!CheckQuotedNames(host, {path, reportPath})) return fail("");
   if (SameFile(path, reportPath)) {
     return fail("The scan report " + reportPath + " would overwrite the input file " + path + ".");
@@ -89,7 +90,7 @@ bool RunScan(const std::string& path, JobSettings& settings, ScanResult& scan, L
   const LaunchResult result = StartCompanion(launcher, host, request);
   if (result.code != kLaunchStarted) return fail("");
   host.FocusMainWindow();
-  if (result.exitCode != 0) return fail("Error occurred in scanning file " + path + ".");
+  if (result.exitCode != 0) return fail(WithReason("Error occurred in scanning file " + path + ".", result));
 
   ResetScanResult(scan);
   if (scan.ReportFile != reportPath && FileExists(scan.ReportFile)) ::unlink(scan.ReportFile.c_str());

@@ -54,6 +54,7 @@ TranslationOutcome RunTranslation(JobSettings& settings, const std::string& topS
   request.workingDirectory = settings.WorkingDirectory;
   request.argumentText = arguments.text;
   request.wait = true;
+  request.captureErrors = true;
   request.pump = [&host] { host.PumpMessages(); };
   const LaunchResult result = StartCompanion(launcher, host, request);
   if (result.code != kLaunchStarted) {
@@ -76,11 +77,11 @@ TranslationOutcome RunTranslation(JobSettings& settings, const std::string& topS
   if (result.exitCode < 0) {
     outcome = TranslationOutcome::kFailed;
     if (!logExists) {
-      host.ShowMessage("", kEngineError, MessageIcon::kWarning);
+      host.ShowMessage("", WithReason(kEngineError, result), MessageIcon::kWarning);
       host.SetStatusText(kTranslationFailed);
       return outcome;
     }
-    host.ShowMessage("", std::string(kEngineError) + "\nPlease refer to log file for more information.",
+    host.ShowMessage("", WithReason(kEngineError, result) + "\nPlease refer to log file for more information.",
                      MessageIcon::kWarning);
     host.SetStatusText(kTranslationFailed);
   } else {

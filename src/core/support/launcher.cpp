@@ -67,8 +67,10 @@ void ResetSignals() {
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
 }
 
-[[noreturn]] void ExecChild(const char* program, char* const* argv, const char* directory, int reportFd) {
+[[noreturn]] void ExecChild(const char* program, char* const* argv, const char* directory, int reportFd,
+                            int errorFd = -1) {
   ResetSignals();
+  if (errorFd >= 0) ::dup2(errorFd, STDERR_FILENO);  // the copy is not closed on exec
   MarkDescriptorsCloseOnExec();
   if (directory != nullptr && ::chdir(directory) != 0) {
     WriteMessage(reportFd, kWorkingDirectory, errno);
@@ -89,6 +91,18 @@ std::vector<PipeMessage> ReadMessages(int fd) {
     messages.push_back(message);
   }
   return messages;
+}
+
+// Reads what the child wrote so far (all of it once it has gone), keeping the last bytes.
+void TakeErrorOutput(int fd, std::string& tail) {
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;  // nothing more for now, or the end
+    tail.append(buffer, static_cast<std::size_t>(n));
+    if (tail.size() > kErrorTailBytes) tail.erase(0, tail.size() - kErrorTailBytes);
+  }
 }
 
 void ReapNow(pid_t pid) {
@@ -136,16 +150,25 @@ LaunchResult Launcher::Launch(const LaunchRequest& request) {
     const int error = errno;
     return Failure(kLaunchStartFailed, error, SystemErrorText(error));
   }
+  int errors[2] = {-1, -1};
+  if (request.wait && request.captureErrors && ::pipe2(errors, O_CLOEXEC) != 0) errors[0] = errors[1] = -1;
+  const auto closeErrors = [&errors] {
+    for (int& fd : errors) {
+      if (fd >= 0) ::close(fd);
+      fd = -1;
+    }
+  };
   const pid_t pid = ::fork();
   if (pid < 0) {
     const int error = errno;
     ::close(report[0]);
     ::close(report[1]);
+    closeErrors();
     return Failure(kLaunchStartFailed, error, SystemErrorText(error));
   }
   if (pid == 0) {
     ::close(report[0]);
-    if (request.wait) ExecChild(request.program.c_str(), argv.data(), directory, report[1]);
+    if (request.wait) ExecChild(request.program.c_str(), argv.data(), directory, report[1], errors[1]);
     // Not waited for: the program runs as a grandchild, adopted by the system once this
     // intermediate process ends, so nobody has to reap it later.
     const pid_t grandchild = ::fork();
@@ -159,6 +182,11 @@ LaunchResult Launcher::Launch(const LaunchRequest& request) {
   }
 
   ::close(report[1]);
+  if (errors[1] >= 0) {
+    ::close(errors[1]);
+    errors[1] = -1;
+    ::fcntl(errors[0], F_SETFL, ::fcntl(errors[0], F_GETFL) | O_NONBLOCK);
+  }
   const std::vector<PipeMessage> messages = ReadMessages(report[0]);
   ::close(report[0]);
 
@@ -174,6 +202,7 @@ LaunchResult Launcher::Launch(const LaunchRequest& request) {
   }
   if (!request.wait || failure != nullptr) ReapNow(pid);
   if (failure != nullptr) {
+    closeErrors();
     LaunchResult failed = StartFailure(*failure, request);
     failed.pid = -1;
     return failed;
@@ -188,19 +217,29 @@ LaunchResult Launcher::Launch(const LaunchRequest& request) {
     const pid_t ended = ::waitpid(pid, &status, WNOHANG);
     if (ended < 0 && errno == EINTR) continue;
     if (ended != 0) m_waitingPid = outer;  // reaped or lost: Stop must not signal the id again
+    if (errors[0] >= 0) TakeErrorOutput(errors[0], result.errorOutput);
     if (ended < 0) {
       const int error = errno;
+      closeErrors();
       LaunchResult failed = Failure(kLaunchWaitFailed, error, SystemErrorText(error));
       failed.pid = pid;
       return failed;
     }
     if (request.pump) request.pump();
     if (ended == pid) {
+      closeErrors();
       result.exitCode = DecodeExitStatus(status);
       return result;
     }
     SleepMilliseconds(5);
   }
+}
+
+std::string LastErrorLine(const std::string& errorOutput) {
+  std::size_t end = errorOutput.find_last_not_of("\r\n\t ");
+  if (end == std::string::npos) return {};
+  const std::size_t start = errorOutput.find_last_of('\n', end);
+  return errorOutput.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start == std::string::npos ? 0 : start + 1));
 }
 
 bool Launcher::Stop() {

@@ -20,6 +20,9 @@ struct LaunchRequest {
   // Called on every poll while waiting, so a window can keep handling its events. Empty:
   // nothing is dispatched.
   std::function<void()> pump;
+  // With waiting: the child's standard error is kept (its last kErrorTailBytes) instead of
+  // going to ours, so that its reason can be shown to the user.
+  bool captureErrors = false;
 };
 
 struct LaunchResult {
@@ -30,7 +33,13 @@ struct LaunchResult {
   // On failure: the system's text for the error, to be shown with the program path as caption.
   std::string errorText;
   pid_t pid = -1;  // the child's process id once it was created
+  std::string errorOutput;  // with captureErrors: the end of what the child wrote on stderr
 };
+
+inline constexpr std::size_t kErrorTailBytes = 4096;
+
+// The last non-empty line of a program's error output, without its line end ("" when none).
+std::string LastErrorLine(const std::string& errorOutput);
 
 // Starts companion programs. A child started without waiting is detached (a short-lived
 // intermediate process is reaped at once), so no child is ever left as a zombie; only the

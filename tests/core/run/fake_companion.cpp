@@ -5,6 +5,7 @@
 //   KORVEX_FAKE_WRITE_TO=FILE  write KORVEX_FAKE_WRITE_TEXT, or the bytes of the file
 //                              KORVEX_FAKE_WRITE_FROM, to FILE; without it, to the path of a
 //                              "-o:PATH" argument when there is one
+//   KORVEX_FAKE_STDERR=TEXT    write TEXT on standard error, KORVEX_FAKE_STDERR_REPEAT times
 //   KORVEX_FAKE_SLEEP_MS=N     sleep N milliseconds
 //   KORVEX_FAKE_SIGNAL=N       end by signal N
 //   KORVEX_FAKE_EXIT=N         exit with status N (default 0)
@@ -99,6 +100,11 @@ int main(int argc, char** argv) {
     if (!WriteWhole(target, text != nullptr ? std::string(text) : ReadWhole(from))) return 92;
   }
 
+  if (const char* error = Env("KORVEX_FAKE_STDERR")) {
+    const char* repeat = Env("KORVEX_FAKE_STDERR_REPEAT");
+    for (long i = 0, n = repeat != nullptr ? std::atol(repeat) : 1; i < n; ++i) std::fputs(error, stderr);
+    std::fflush(stderr);
+  }
   if (const char* sleep = Env("KORVEX_FAKE_SLEEP_MS")) {
     std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(sleep)));
   }

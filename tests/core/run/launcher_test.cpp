@@ -59,7 +59,7 @@ class LauncherTest : public test::CompanionTest {
  protected:
   LaunchResult Run(const std::string& program, const std::string& arguments, bool wait = true,
                    std::function<void()> pump = {}) {
-    return launcher_.Launch({program, workDir_, arguments, wait, std::move(pump)});
+    return launcher_.Launch({program, workDir_, arguments, wait, std::move(pump), false});
   }
   Launcher launcher_;
 };
@@ -129,7 +129,7 @@ TEST_F(LauncherTest, StartFailuresCarryTheSystemErrorAndText) {
 
   RecordChild();
   const LaunchResult noDirectory =
-      launcher_.Launch({InstallFake(programDir_, "lumat.exe"), root_ + "/gone", "", true, {}});
+      launcher_.Launch({InstallFake(programDir_, "lumat.exe"), root_ + "/gone", "", true, {}, false});
   EXPECT_EQ(noDirectory.code, kLaunchStartFailed);
   EXPECT_EQ(noDirectory.exitCode, ENOENT);
   EXPECT_NE(noDirectory.errorText.find(root_ + "/gone"), std::string::npos) << noDirectory.errorText;

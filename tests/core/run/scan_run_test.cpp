@@ -113,11 +113,14 @@ TEST_F(ScanRunTest, ScannerErrorChangesNothingButStatus) {
   const ScanResult before = scan_;
   const JobSettings settingsBefore = settings_;
   SetFake("KORVEX_FAKE_EXIT", "1");
+  // The scanner's reason (its last line on stderr, after a long tail of earlier ones) is shown.
+  SetFake("KORVEX_FAKE_STDERR", "quarn.exe: warning: something\n");
+  SetFake("KORVEX_FAKE_STDERR_REPEAT", "5000");
   ScannerWrites("STRUCTURE_LIST\n1) OTHER\n\n");
   const std::string input = dataDir_ + "/broken.gds";
   EXPECT_FALSE(Scan(input));
   EXPECT_TRUE(ReadRecord().present);
-  EXPECT_EQ(MessageTexts(), Args{"Error occurred in scanning file " + input + "."});
+  EXPECT_EQ(MessageTexts(), Args{"Error occurred in scanning file " + input + ".\nquarn.exe: warning: something"});
   EXPECT_EQ(host_.LastStatus(), "Failed Scanning GDS File");
   EXPECT_EQ(settings_.InputFile, settingsBefore.InputFile);
   EXPECT_EQ(settings_.LayerList, settingsBefore.LayerList);

@@ -140,6 +140,14 @@ TEST_F(TranslationRunTest, EngineFailureWithAndWithoutLog) {
   EXPECT_EQ(Run(), TranslationOutcome::kFailed);
   EXPECT_EQ(MessageTexts(),
             Args{"Error occurred in translating GDS file.\nPlease refer to log file for more information."});
+
+  // The engine's own reason, from its standard error, stands on a line of its own.
+  host_ = test::RecordingHost();
+  host_.fileAnswer = output_;
+  SetFake("KORVEX_FAKE_STDERR", "korvexe.exe: error: the output out.gds is the same file as the input\n");
+  EXPECT_EQ(Run(), TranslationOutcome::kFailed);
+  EXPECT_EQ(MessageTexts(), Args{"Error occurred in translating GDS file.\nkorvexe.exe: error: the output out.gds is "
+                                 "the same file as the input\nPlease refer to log file for more information."});
   EXPECT_EQ(host_.LastStatus(), "Translation failed");
   EXPECT_EQ(host_.shownFiles, Args{logPath_});
   EXPECT_TRUE(host_.panelUpdates.empty());
