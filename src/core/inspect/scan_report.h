@@ -52,6 +52,9 @@ struct ScanReportRead {
   std::size_t layersDropped = 0;
   std::size_t datatypesDropped = 0;
   std::size_t extentsSaturated = 0;  // structures whose extents were held at the 32-bit limits
+  // The scanner's account of damage that stopped it ("offset N: ...; the scan stopped there
+  // and reports what was read before"); empty for an input read to its end.
+  std::string damage;
 
   bool Cut() const { return structuresDropped > 0 || layersDropped > 0 || datatypesDropped > 0; }
 };
@@ -60,5 +63,8 @@ struct ScanReportRead {
 // default top, layers, datatypes, counts, extents, and the marks of the top structure's tree.
 // The caller resets the record first; ScannedFile and ReportFile are left to it as well.
 ScanReportRead ReadScanReport(ScanResult& scan, const std::string& reportPath);
+
+// The text of the header's "Error: " line (before the structure list), or "".
+std::string ReadDamage(CTextFile& report);
 
 }  // namespace korvex

@@ -47,6 +47,7 @@ std::string ScanFinishedText(const ScanReportRead& read) {
     for (std::size_t i = 0; i < lost.size(); ++i) text += (i > 0 ? ", " : "") + lost[i];
     text += ')';
   }
+  if (!read.damage.empty()) text += " (damaged input: see the report)";
   if (read.extentsSaturated > 0) {
     text += "; extents beyond the 32-bit range shown saturated (" + std::to_string(read.extentsSaturated) +
             (read.extentsSaturated == 1 ? " structure)" : " structures)");
@@ -107,6 +108,9 @@ bool RunScan(const std::string& path, JobSettings& settings, ScanResult& scan, L
   settings.LayerList = JoinFirst(scan.Layers, scan.LayerCount);
   settings.DatatypeList = JoinFirst(scan.Datatypes, scan.DatatypeCount);
   host.SetStatusText(ScanFinishedText(read));
+  if (!read.damage.empty()) {
+    host.ShowMessage("", "The input " + path + " is damaged:\n" + read.damage, MessageIcon::kWarning);
+  }
   host.UpdateControlPanel(PanelStateAfterScan(settings.MergeMode));
   host.AddToRecentFiles(settings.InputFile);
   host.ShowWaitCursor(false);

@@ -179,6 +179,29 @@ TEST_F(ScanRunTest, ReportPathThatIsTheInputIsRefusedBeforeStart) {
   EXPECT_EQ(ReadFile(linked), "layout bytes");
 }
 
+// A cut layout is scanned up to the damage: the scan counts, but the status and a warning say
+// that the input is damaged, where, and what was kept.
+TEST_F(ScanRunTest, DamagedInputIsSaidNotPassedOffAsSuccess) {
+  const std::string damage =
+      "offset 3172: in structure A: record length 0 beyond the end of the data; the scan stopped there and reports "
+      "what was read before";
+  std::string report = kReport;
+  report.insert(report.find("STRUCTURE_LIST"), "Error: " + damage + "\nWarnings: 1\n");
+  ScannerWrites(report);
+  settings_.WorkingDirectory = workDir_;
+  const std::string input = dataDir_ + "/cut.gds";
+  EXPECT_TRUE(Scan(input));
+  EXPECT_EQ(host_.LastStatus(), "Finished Scanning GDS File (damaged input: see the report)");
+  EXPECT_EQ(MessageTexts(), Args{"The input " + input + " is damaged:\n" + damage});
+  EXPECT_EQ(scan_.StructureCount, 2);
+
+  host_ = test::RecordingHost();
+  ScannerWrites(kReport);
+  EXPECT_TRUE(Scan(input));
+  EXPECT_EQ(host_.LastStatus(), "Finished Scanning GDS File");
+  EXPECT_TRUE(host_.messages.empty());
+}
+
 TEST_F(ScanRunTest, ReportThatCannotBeOpenedEndsTheRun) {
   ScanFirstFile();
   ::unsetenv("KORVEX_FAKE_WRITE_TEXT");  // the scanner writes no report

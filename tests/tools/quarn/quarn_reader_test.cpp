@@ -235,6 +235,38 @@ TEST(QuarnReport, PlacementsAtOddAnglesHaveTheBoxOfTheirGeometryAsKLayoutFlatten
   fs::remove(report);
 }
 
+// A layout cut short: the front end learns from the scanner's own report where the damage is.
+TEST(QuarnReport, ACutLayoutsDamageReachesTheFrontEnd) {
+  const fs::path input = fs::temp_directory_path() / ("quarn_cut_" + std::to_string(::getpid()) + ".gds");
+  const fs::path report = input.string() + ".ssn";
+  {
+    gdsgen::GeneratorOptions o;
+    o.seed = 2;
+    o.size = 100000;
+    gds::MemorySink sink;
+    gdsgen::GeneratorStats stats;
+    std::string error;
+    ASSERT_TRUE(gdsgen::GenerateLayout(o, sink, stats, error)) << error;
+    // Cut inside the first record of 12 bytes or more past the middle.
+    std::size_t at = 0;
+    while (at < sink.bytes.size() / 2 || (sink.bytes[at] << 8 | sink.bytes[at + 1]) < 12)
+      at += static_cast<std::size_t>(sink.bytes[at] << 8 | sink.bytes[at + 1]);
+    sink.bytes.resize(at + 8);
+    std::ofstream(input, std::ios::binary)
+        .write(reinterpret_cast<const char*>(sink.bytes.data()), static_cast<std::streamsize>(sink.bytes.size()));
+  }
+  ASSERT_EQ(ScanToReport(input, report), "");
+  ScanResult scan;
+  ResetScanResult(scan);
+  const ScanReportRead read = ReadScanReport(scan, report.string());
+  ASSERT_TRUE(read.opened);
+  EXPECT_TRUE(read.damage.starts_with("offset ")) << read.damage;
+  EXPECT_TRUE(read.damage.ends_with("; the scan stopped there and reports what was read before")) << read.damage;
+  EXPECT_GT(scan.StructureCount, 0);
+  fs::remove(input);
+  fs::remove(report);
+}
+
 TEST(QuarnReport, AGeneratedExoticLayoutReadsBackWithoutLoss) {
   const fs::path input = fs::temp_directory_path() / ("quarn_exotic_" + std::to_string(::getpid()) + ".gds");
   const fs::path report = input.string() + ".ssn";
