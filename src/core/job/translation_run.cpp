@@ -63,6 +63,9 @@ TranslationOutcome RunTranslation(JobSettings& settings, const std::string& topS
   }
   if (result.exitCode == kExitCancelled) {
     host.SetStatusText("Translation cancelled");
+    // The stopped run's own log, as the engine left it ("Cancelled by user" and what was done),
+    // replaces the previous run's in the view.
+    if (FileExists(logPath) && host.ShowFileInView(logPath)) settings.CurrentLog = logPath;
     host.FocusMainWindow();
     return TranslationOutcome::kCancelled;
   }

@@ -111,9 +111,9 @@ TEST_F(TranslationRunTest, WarningsAreCountedInAMessage) {
   EXPECT_EQ(host_.shownFiles, Args{logPath_});
 }
 
-TEST_F(TranslationRunTest, StopLeavesEngineLogUntouched) {
+TEST_F(TranslationRunTest, StopShowsTheStoppedRunsLogUntouched) {
   const std::string ready = root_ + "/ready";
-  EngineWritesLog("half a log\n");
+  EngineWritesLog("half a log\nCancelled by user\n");
   SetFake("KORVEX_FAKE_READY", ready);
   SetFake("KORVEX_FAKE_SLEEP_MS", "30000");
   host_.onPump = [&] {
@@ -121,9 +121,10 @@ TEST_F(TranslationRunTest, StopLeavesEngineLogUntouched) {
   };
   EXPECT_EQ(Run(), TranslationOutcome::kCancelled);
   EXPECT_EQ(host_.LastStatus(), "Translation cancelled");
-  EXPECT_EQ(ReadFile(logPath_), "half a log\n");
+  EXPECT_EQ(ReadFile(logPath_), "half a log\nCancelled by user\n");
   EXPECT_TRUE(host_.messages.empty());
-  EXPECT_TRUE(host_.shownFiles.empty());
+  EXPECT_EQ(host_.shownFiles, Args{logPath_});
+  EXPECT_EQ(settings_.CurrentLog, logPath_);
   EXPECT_TRUE(host_.panelUpdates.empty());
 }
 
