@@ -43,14 +43,14 @@ std::vector<std::string> DefaultEditorCommand(const std::string& file) {
                        editor != nullptr ? editor : "");
 }
 
-int ShowInViewOrEditor(CTextFile& file, const StartProgram& start, const std::vector<std::string>& editorCommand) {
-  if (FitsLogView(file.Length(), GetPlatformKind())) return 1;
+ViewChoice ShowInViewOrEditor(CTextFile& file, const StartProgram& start,
+                              const std::vector<std::string>& editorCommand) {
+  if (FitsLogView(file.Length(), GetPlatformKind())) return ViewChoice::kView;
   std::vector<std::string> command = editorCommand;
   if (command.empty()) command = DefaultEditorCommand(file.FullPath());
   else command.push_back(file.FullPath());
   file.Close();
-  if (!command.empty()) start(command);
-  return 0;
+  return !command.empty() && start(command) ? ViewChoice::kEditor : ViewChoice::kPartialView;
 }
 
 }  // namespace korvex

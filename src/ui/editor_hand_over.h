@@ -22,9 +22,14 @@ bool ProgramInPath(const std::string& name, const char* path);
 
 using StartProgram = std::function<bool(const std::vector<std::string>& argv)>;
 
-// 1 when the file is small enough for the log view (the file stays open); 0 when it was
-// handed to the editor through start (the file is then closed). Whether the editor started
-// is not judged.
-int ShowInViewOrEditor(CTextFile& file, const StartProgram& start, const std::vector<std::string>& editorCommand = {});
+// What becomes of a file for the log view.
+enum class ViewChoice {
+  kView,         // small enough for the view (the file stays open)
+  kEditor,       // handed to the editor through start (the file is then closed)
+  kPartialView,  // too large, and no editor started: the view shows its first part read-only
+};
+
+ViewChoice ShowInViewOrEditor(CTextFile& file, const StartProgram& start,
+                              const std::vector<std::string>& editorCommand = {});
 
 }  // namespace korvex

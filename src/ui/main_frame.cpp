@@ -314,7 +314,7 @@ void CMainFrame::SaveRecentFiles() {
 
 void CMainFrame::UpdateLogCommands() {
   const bool shown = m_settings.LogShown != 0;
-  Action(Command::SaveLogAs)->setEnabled(shown);
+  Action(Command::SaveLogAs)->setEnabled(shown && !m_partialView);
   Action(Command::PrintLog)->setEnabled(shown);
   UpdateEditCommands();
 }

@@ -173,6 +173,7 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
   bool m_translating = false;
   bool m_panelPlaced = false;
   bool m_panelShown = false;
+  bool m_partialView = false;  // the view holds only the start of a file too large for it
   int m_waitCursors = 0;
 };
 

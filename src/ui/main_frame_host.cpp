@@ -4,7 +4,9 @@
 #include <QStatusBar>
 
 #include "core/support/frame_title.h"
+#include "core/support/log_view_limit.h"
 #include "core/support/paths.h"
+#include "core/support/platform.h"
 #include "core/support/text_file.h"
 #include "ui/control_panel.h"
 #include "ui/editor_hand_over.h"
@@ -26,6 +28,7 @@ void CMainFrame::OnNewDocument() {
   m_doc->DeleteContents();
   SetFrameTitle(false, {});
   m_settings.LogShown = 0;
+  m_partialView = false;
   UpdateLogCommands();
 }
 
@@ -50,21 +53,29 @@ bool CMainFrame::OpenLogFile(const std::string& path) {
     return false;
   }
   const auto start = [this](const std::vector<std::string>& argv) { return m_prompts.StartDetached(argv); };
-  if (ShowInViewOrEditor(*file, start) == 0) {
+  const ViewChoice choice = ShowInViewOrEditor(*file, start);
+  if (choice == ViewChoice::kEditor) {
     m_settings.LogShown = 0;
     UpdateLogCommands();
     return false;
   }
   file->Close();
+  const bool partial = choice == ViewChoice::kPartialView;
+  if (partial) {
+    ShowMessage("", "The file " + path + " is too large for the view, and no editor could be started to show it.\n"
+                    "Its first 64 MB are shown, read-only.", MessageIcon::kWarning);
+  }
   if (!SaveModified()) return false;
   OnNewDocument();
   QString error;
-  if (!m_doc->OnOpenDocument(QString::fromStdString(path), &error)) {
+  const qint64 limit = partial ? static_cast<qint64>(LogViewLimit(GetPlatformKind())) : -1;
+  if (!m_doc->OnOpenDocument(QString::fromStdString(path), &error, limit)) {
     ShowMessage("", "Cannot open " + path + ".\n" + error.toStdString(), MessageIcon::kWarning);
     return false;
   }
-  m_view->setReadOnly(SameExtension(SplitExtension(path).extension, ".ssn"));
+  m_view->setReadOnly(partial || SameExtension(SplitExtension(path).extension, ".ssn"));
   m_settings.LogShown = 1;
+  m_partialView = partial;  // saving a part over the whole would lose the rest
   UpdateLogCommands();
   return true;
 }

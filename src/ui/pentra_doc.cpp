@@ -16,13 +16,13 @@ void CPentraDoc::DeleteContents() {
   m_encoding = {};
 }
 
-bool CPentraDoc::OnOpenDocument(const QString& path, QString* error) {
+bool CPentraDoc::OnOpenDocument(const QString& path, QString* error, qint64 limit) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     if (error != nullptr) *error = file.errorString();
     return false;
   }
-  const QByteArray bytes = file.readAll();
+  const QByteArray bytes = limit < 0 ? file.readAll() : file.read(limit);
   if (file.error() != QFileDevice::NoError) {
     if (error != nullptr) *error = file.errorString();
     return false;

@@ -18,7 +18,9 @@ class CPentraDoc {
   // Empties the view and makes it read-only.
   void DeleteContents();
   // Reads the file into the view; false with the reason when it cannot be read.
-  bool OnOpenDocument(const QString& path, QString* error);
+  // Reads at most `limit` bytes when it is not negative (the start of a file too large for
+  // the view).
+  bool OnOpenDocument(const QString& path, QString* error, qint64 limit = -1);
   // Writes the view's text to the file; false with the reason when that failed (the old
   // file is then left as it was).
   bool SaveTo(const QString& path, QString* error);

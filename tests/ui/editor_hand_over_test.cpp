@@ -1,5 +1,8 @@
 #include "ui/editor_hand_over.h"
 
+#include "core/support/log_view_limit.h"
+#include "core/support/platform.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -24,19 +27,24 @@ TEST(EditorHandOver, FilesAboveTheLimitGoToTheEditor) {
     started = argv;
     return true;
   };
-  std::ofstream(path, std::ios::binary) << std::string(262144, 'x');
+  std::ofstream(path, std::ios::binary) << std::string(LogViewLimit(GetPlatformKind()), 'x');
   auto file = CTextFile::Open(path.string());
   ASSERT_TRUE(file);
-  EXPECT_EQ(ShowInViewOrEditor(*file, start, {"ed"}), 1);
+  EXPECT_EQ(ShowInViewOrEditor(*file, start, {"ed"}), ViewChoice::kView);
   EXPECT_TRUE(file->IsOpen());
   EXPECT_TRUE(started.empty());
 
   std::ofstream(path, std::ios::binary | std::ios::app) << "y";
   file = CTextFile::Open(path.string());
   ASSERT_TRUE(file);
-  EXPECT_EQ(ShowInViewOrEditor(*file, start, {"ed"}), 0);
+  EXPECT_EQ(ShowInViewOrEditor(*file, start, {"ed"}), ViewChoice::kEditor);
   EXPECT_FALSE(file->IsOpen());
   EXPECT_EQ(started, (Words{"ed", path.string()}));
+
+  // No editor to hand it to: the view takes its first part.
+  file = CTextFile::Open(path.string());
+  ASSERT_TRUE(file);
+  EXPECT_EQ(ShowInViewOrEditor(*file, [](const Words&) { return false; }, {"ed"}), ViewChoice::kPartialView);
   std::filesystem::remove(path);
 }
 

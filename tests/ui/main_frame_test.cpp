@@ -142,17 +142,41 @@ TEST_F(FrameTest, SaveLogAsProposesCurrentLogAndWritesTheBytes) {
   EXPECT_EQ(frame_->windowTitle(), "KORVEX");
 }
 
-TEST_F(FrameTest, LongLogGoesToTheEditorAndLeavesSaveAndPrintOff) {
+// Reports of large layouts (megabytes) are shown in the window; only files beyond 64 MB go to
+// the editor, and when none starts the window shows their start read-only and says so.
+TEST_F(FrameTest, LargeLogsInTheViewLongerOnesToTheEditorOrTheirStartShown) {
   MakeFrame();
+  std::string line(99, 'r');
+  line += '\n';
+  std::string block;
+  for (int i = 0; i < 1024; ++i) block += line;  // 100 KB
   const std::string log = dataDir_ + "/long.log";
-  WriteFile(log, std::string(300000, 'x'));
+  std::string longer;
+  for (int i = 0; i < 672; ++i) longer += block;  // 67.2 MB, beyond 64 MiB
+  WriteFile(log, longer);
   EXPECT_FALSE(frame_->OpenFile(QString::fromStdString(log)));
   ASSERT_EQ(prompts_.started.size(), 1u);
   EXPECT_EQ(prompts_.started[0].back(), log);
   EXPECT_EQ(settings_.LogShown, 0);
   EXPECT_FALSE(frame_->Action(Command::SaveLogAs)->isEnabled());
   EXPECT_FALSE(frame_->Action(Command::PrintLog)->isEnabled());
-  EXPECT_EQ(ViewText(), "");
+  EXPECT_TRUE(ViewText().empty());
+
+  const std::string report = dataDir_ + "/large.log";
+  WriteFile(report, longer.substr(0, 20000 * line.size()));  // 2 MB: the window shows it itself
+  EXPECT_TRUE(frame_->OpenFile(QString::fromStdString(report)));
+  EXPECT_EQ(prompts_.started.size(), 1u);
+  EXPECT_EQ(frame_->View()->document()->blockCount(), 20001);
+  EXPECT_TRUE(frame_->Action(Command::SaveLogAs)->isEnabled());
+
+  prompts_.startDetachedAnswer = false;
+  EXPECT_TRUE(frame_->OpenFile(QString::fromStdString(log)));
+  ASSERT_FALSE(prompts_.messages.empty());
+  EXPECT_NE(prompts_.messages.back().text.find("Its first 64 MB are shown, read-only."), std::string::npos);
+  EXPECT_TRUE(frame_->View()->isReadOnly());
+  EXPECT_FALSE(frame_->Action(Command::SaveLogAs)->isEnabled());  // a part saved over the whole loses the rest
+  EXPECT_TRUE(frame_->Action(Command::PrintLog)->isEnabled());
+  EXPECT_EQ(frame_->View()->document()->characterCount(), (64 << 20) + 1);
 }
 
 TEST_F(FrameTest, LogOpensEditableAndEditsAreNotLostSilently) {

@@ -3,7 +3,9 @@
 namespace korvex {
 
 std::uint64_t LogViewLimit(int platformKind) {
-  return platformKind == 3 || platformKind == 4 ? 262144u : 32768u;
+  // Present-day desktops: as much as the text view holds well (a scan report of a layout of
+  // many gigabytes still fits).
+  return platformKind == 3 || platformKind == 4 ? std::uint64_t{64} << 20 : 32768u;
 }
 
 bool FitsLogView(std::uint64_t length, int platformKind) { return length <= LogViewLimit(platformKind); }

@@ -5,13 +5,16 @@
 namespace korvex {
 namespace {
 
-TEST(LogViewLimitTest, OlderPlatformsTakeAnEighthOfWhatPresentOnesTake) {
+// Present-day desktops show reports and logs of up to 64 MiB themselves (the scan report of a
+// layout of several hundred megabytes is a few megabytes); older platforms 32 KiB.
+TEST(LogViewLimitTest, PresentDesktopsTake64MiBOlderPlatforms32KiB) {
   EXPECT_TRUE(FitsLogView(32768, 2));
   EXPECT_FALSE(FitsLogView(32769, 2));
   EXPECT_FALSE(FitsLogView(32769, 0));
-  EXPECT_TRUE(FitsLogView(262144, 4));
-  EXPECT_FALSE(FitsLogView(262145, 4));
-  EXPECT_TRUE(FitsLogView(262144, 3));
+  EXPECT_TRUE(FitsLogView(std::uint64_t{64} << 20, 4));
+  EXPECT_FALSE(FitsLogView((std::uint64_t{64} << 20) + 1, 4));
+  EXPECT_TRUE(FitsLogView(std::uint64_t{64} << 20, 3));
+  EXPECT_TRUE(FitsLogView(1800000, 4));  // a 300 MB layout's report
 }
 
 }  // namespace
