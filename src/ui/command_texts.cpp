@@ -36,6 +36,7 @@ const std::vector<CommandText>& CommandTexts() {
       {Command::PolygonFiltering, "&Polygon Filtering...",
        "Filter polygons according to the specified min. and max. limits.\nPolygon Filtering", {}},
       {Command::Translate, "&Translate", "Start translation/merge/add/blend\nTranslate/Merge/Add/Blend", {"Ctrl+T"}},
+      {Command::StopRun, "&Stop", "Stop the scan or translation that is running\nStop", {}},
       {Command::ViewGdsInput, "View &GDS Input...", "Launch GDS viewer for input\nView GDS Input File", {"Ctrl+G"}},
       {Command::ViewGdsOutput, "View GDS &Output...", "Launch GDS viewer for output\nView GDS Output", {}},
       {Command::WebPage, "Helvorn &Web Page...", "Go to Helvorn Web Page\nHelvorn Web Page", {}},

@@ -32,6 +32,7 @@ enum class Command {
   StructureMapping,
   PolygonFiltering,
   Translate,
+  StopRun,
   ViewGdsInput,
   ViewGdsOutput,
   WebPage,

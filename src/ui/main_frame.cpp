@@ -117,6 +117,9 @@ void CMainFrame::CreateActions() {
   AddAction(Command::StructureMapping, SLOT(OnStructureMapping()));
   AddAction(Command::PolygonFiltering, SLOT(OnPolygonFiltering()));
   AddAction(Command::Translate, SLOT(OnTranslate()));
+  QAction* stop = AddAction(Command::StopRun);
+  connect(stop, &QAction::triggered, this, [this] { m_launcher.Stop(); });
+  stop->setVisible(false);  // only while a scan or a translation runs
   AddAction(Command::ViewGdsInput, SLOT(OnViewGdsInput()));
   AddAction(Command::ViewGdsOutput, SLOT(OnViewGdsOutput()));
   AddAction(Command::WebPage, SLOT(OnWebPage()));
@@ -169,6 +172,7 @@ void CMainFrame::CreateMenus() {
   }
   m_translateMenu = menuBar()->addMenu(tr("&Translate"));
   m_translateMenu->addAction(Action(Command::Translate));
+  m_translateMenu->addAction(Action(Command::StopRun));
 
   QMenu* view = menuBar()->addMenu(tr("&View"));
   view->addAction(Action(Command::ViewGdsInput));
@@ -283,7 +287,8 @@ void CMainFrame::ShowPanelFirstTime() {
 }
 
 void CMainFrame::ApplyMergeModeTexts() {
-  m_panel->SetTranslateCaption(QString::fromStdString(PanelCaption(PanelButton::kTranslate, m_settings.MergeMode, m_translating)));
+  m_panel->SetTranslateCaption(
+      QString::fromStdString(PanelCaption(PanelButton::kTranslate, m_settings.MergeMode, m_translating || m_scanning)));
   Action(Command::Translate)->setText(QString::fromStdString(TranslateMenuText(m_settings.MergeMode)));
 }
 
@@ -355,9 +360,8 @@ void CMainFrame::OpenDroppedFiles(const QList<QUrl>& urls) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-  if (m_translating) {
+  if (RefusedWhileRunning()) {
     // The run's wait sits below this event; the window must outlive it.
-    SetStatusText(kRefusedWhileTranslating);
     event->ignore();
     return;
   }

@@ -148,7 +148,8 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
   // Asks whether to save an edited log; false when the user cancelled.
   bool SaveModified();
   // A command that would start a second run or change the running job waits for its end.
-  bool RefusedWhileTranslating();
+  bool RefusedWhileRunning();
+  void SetRunning(bool* flag, bool on);
   QPrinter& Printer();
 
   Launcher m_launcher;
@@ -171,6 +172,7 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
   FindRequest m_lastFind;
   QString m_statusText;
   bool m_translating = false;
+  bool m_scanning = false;
   bool m_panelPlaced = false;
   bool m_panelShown = false;
   bool m_partialView = false;  // the view holds only the start of a file too large for it
@@ -178,5 +180,6 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
 };
 
 inline constexpr const char* kRefusedWhileTranslating = "Translation running: press Stop or wait for it to end";
+inline constexpr const char* kRefusedWhileScanning = "Scan running: press Stop or wait for it to end";
 
 }  // namespace korvex

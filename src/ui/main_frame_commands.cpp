@@ -19,14 +19,22 @@
 
 namespace korvex {
 
-bool CMainFrame::RefusedWhileTranslating() {
-  if (!m_translating) return false;
-  SetStatusText(kRefusedWhileTranslating);
+bool CMainFrame::RefusedWhileRunning() {
+  if (!m_translating && !m_scanning) return false;
+  SetStatusText(m_translating ? kRefusedWhileTranslating : kRefusedWhileScanning);
   return true;
 }
 
+// A companion's run is on: the window keeps taking events, the Translate button and the Stop
+// entry of the Translate menu stop it.
+void CMainFrame::SetRunning(bool* flag, bool on) {
+  *flag = on;
+  Action(Command::StopRun)->setVisible(m_translating || m_scanning);
+  ApplyMergeModeTexts();
+}
+
 void CMainFrame::OnSelectGdsFile() {
-  if (RefusedWhileTranslating()) return;
+  if (RefusedWhileRunning()) return;
   FileQuestion question;
   question.title = "Select GDS File";
   question.filter = kGdsFileTypes;
@@ -73,7 +81,7 @@ void CMainFrame::OnControlDialog(bool show) {
 }
 
 void CMainFrame::OnWorkingDirectory() {
-  if (RefusedWhileTranslating()) return;
+  if (RefusedWhileRunning()) return;
   const std::optional<std::string> chosen = m_prompts.ChooseDirectory(this, m_settings.WorkingDirectory);
   if (!chosen) return;
   const std::string old = m_settings.WorkingDirectory;
@@ -106,44 +114,42 @@ void CMainFrame::FindAgain(const FindRequest& request) {
 }
 
 void CMainFrame::OnStructure() {
-  if (RefusedWhileTranslating()) return;
+  if (RefusedWhileRunning()) return;
   RunStructureDialog();
 }
 
 void CMainFrame::OnConfiguration() {
-  if (RefusedWhileTranslating()) return;
+  if (RefusedWhileRunning()) return;
   if (!RunConfigurationSheet()) return;
   UpdateControlPanel(PanelStateAfterConfiguration(m_settings.MergeMode));
   ApplyMergeModeTexts();
 }
 
 void CMainFrame::OnLayerMapping() {
-  if (RefusedWhileTranslating()) return;
+  if (RefusedWhileRunning()) return;
   RunLayerMappingDialog();
 }
 
 void CMainFrame::OnTypeMapping() {
-  if (RefusedWhileTranslating()) return;
+  if (RefusedWhileRunning()) return;
   RunTypeMappingDialog();
 }
 
 void CMainFrame::OnStructureMapping() {
-  if (RefusedWhileTranslating()) return;
+  if (RefusedWhileRunning()) return;
   RunStructureMappingDialog();
 }
 
 void CMainFrame::OnPolygonFiltering() {
-  if (RefusedWhileTranslating()) return;
+  if (RefusedWhileRunning()) return;
   RunPolygonFilteringDialog();
 }
 
 void CMainFrame::OnTranslate() {
-  if (RefusedWhileTranslating()) return;
-  m_translating = true;
-  ApplyMergeModeTexts();
+  if (RefusedWhileRunning()) return;
+  SetRunning(&m_translating, true);
   RunTranslation(m_settings, m_scan.TopStructure, m_launcher, *this);
-  m_translating = false;
-  ApplyMergeModeTexts();
+  SetRunning(&m_translating, false);
 }
 
 void CMainFrame::OnViewGdsInput() { ViewGdsInput(m_settings, m_scan.TopStructure, m_launcher, *this); }
@@ -160,8 +166,8 @@ void CMainFrame::OnPanelButton(PanelButton button) {
     case PanelButton::kStructureMapping: OnStructureMapping(); break;
     case PanelButton::kPolygonFiltering: OnPolygonFiltering(); break;
     case PanelButton::kTranslate:
-      // While the engine runs this button reads "Stop".
-      if (m_translating) m_launcher.Stop();
+      // While a companion runs this button reads "Stop".
+      if (m_translating || m_scanning) m_launcher.Stop();
       else OnTranslate();
       break;
     case PanelButton::kViewGdsInput: OnViewGdsInput(); break;

@@ -18,10 +18,13 @@
 namespace korvex {
 
 bool CMainFrame::OpenFile(const QString& path) {
-  if (RefusedWhileTranslating()) return false;
+  if (RefusedWhileRunning()) return false;
   // Asked before the scan, so a cancelled question leaves everything as it was.
   if (!SaveModified()) return false;
-  return korvex::OpenFile(path.toStdString(), m_settings, m_scan, m_launcher, *this);
+  SetRunning(&m_scanning, true);
+  const bool opened = korvex::OpenFile(path.toStdString(), m_settings, m_scan, m_launcher, *this);
+  SetRunning(&m_scanning, false);
+  return opened;
 }
 
 void CMainFrame::OnNewDocument() {

@@ -25,6 +25,8 @@ struct FileQuestion {
 // recording fake, so no run ever blocks on a real dialog.
 class RunHost {
  public:
+  // Handles the window's pending events while a companion runs, so it stays responsive.
+  virtual void PumpMessages() = 0;
   virtual ~RunHost() = default;
 
   virtual void SetStatusText(const std::string& text) = 0;

@@ -5,6 +5,7 @@
 #include "core/job/companion_start.h"
 #include "core/job/control_panel_state.h"
 #include "core/support/argument_text.h"
+#include "core/support/exit_status.h"
 #include "core/support/file_io.h"
 #include "core/support/paths.h"
 #include "core/support/side_file_path.h"
@@ -13,6 +14,7 @@ namespace korvex {
 namespace {
 
 constexpr const char* kScanFailed = "Failed Scanning GDS File";
+constexpr const char* kScanCancelled = "Scan cancelled";
 
 std::string JoinFirst(const std::vector<std::string>& entries, std::int32_t count) {
   std::string joined;
@@ -80,8 +82,10 @@ bool RunScan(const std::string& path, JobSettings& settings, ScanResult& scan, L
   request.workingDirectory = settings.WorkingDirectory;
   const std::string reportPath = SideFilePath(settings.WorkingDirectory, path, ".ssn");
   request.argumentText = ScannerArguments(path, reportPath);
-  request.wait = true;  // and no pump: the window does not take commands during a scan
+  request.wait = true;
   request.captureErrors = true;
+  // The window repaints and takes Stop meanwhile; commands that would change the job wait.
+  request.pump = [&host] { host.PumpMessages(); };
   if (!CheckQuotedNames(host, {path, reportPath})) return fail("");
   if (SameFile(path, reportPath)) {
     return fail("The scan report " + reportPath + " would overwrite the input file " + path + ".");
@@ -91,6 +95,12 @@ bool RunScan(const std::string& path, JobSettings& settings, ScanResult& scan, L
   const LaunchResult result = StartCompanion(launcher, host, request);
   if (result.code != kLaunchStarted) return fail("");
   host.FocusMainWindow();
+  if (result.exitCode == kExitCancelled) {
+    // Stopped: a failed scan that changed nothing, the earlier report kept.
+    fail("");
+    host.SetStatusText(kScanCancelled);
+    return false;
+  }
   if (result.exitCode != 0) return fail(WithReason("Error occurred in scanning file " + path + ".", result));
 
   ResetScanResult(scan);

@@ -11,11 +11,7 @@ namespace korvex {
 inline constexpr const char* kEngineProgramName = "korvexe.exe";
 
 // What the Translate command needs of the main window beyond every run's needs.
-class TranslationHost : public virtual RunHost {
- public:
-  // Handles the window's pending events while the engine runs, so it stays responsive.
-  virtual void PumpMessages() = 0;
-};
+class TranslationHost : public virtual RunHost {};
 
 enum class TranslationOutcome {
   kNotStarted,  // the output question was cancelled, or a name could not be passed
