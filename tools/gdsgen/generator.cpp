@@ -493,8 +493,10 @@ void Generator::SharpPathPoints(Point p) {
 // Shapes and placements of leaves close to the corners of the coordinate range, with room
 // enough that their outlines and flattened geometry stay representable.
 void Generator::NearLimits() {
-  constexpr std::int32_t kMax = static_cast<std::int32_t>(kMaxCoord);
-  constexpr std::int32_t kMin = -kMax - 1;
+  // 100 units inside the range: KLayout, the reference these layouts are checked against,
+  // does not finish boolean operations on shapes that touch its very ends.
+  constexpr std::int32_t kMax = static_cast<std::int32_t>(kMaxCoord) - 100;
+  constexpr std::int32_t kMin = -kMax;
   e_.Clear();
   e_.kind = ElementKind::kBoundary;
   Layer(e_);
@@ -542,11 +544,12 @@ void Generator::PlaceNearLimit(std::uint32_t child, Point origin, bool array) {
   e_.strans = static_cast<std::uint16_t>(reflect ? 0x8000 : 0);
   if (angle != 0.0) e_.angle = Real8::FromDouble(angle);
   if (array) {
-    // 2 by 2 instances, a lattice step of twice the leaf's reach, so the far corner lies
-    // within 6 reaches of the origin.
+    // 2 by 2 instances on a skewed lattice, a step of twice the leaf's reach, so the far
+    // corner lies within 6 reaches of the origin. The vectors are whole multiples of the
+    // counts: a lattice whose instances fall between grid points has no one meaning.
     const auto step = static_cast<std::int32_t>(2 * c.reach);
     e_.colrow = std::array<std::uint16_t, 2>{2, 2};
-    e_.xy = {origin, {origin.x + 2 * step, origin.y - 2 * step / 3}, {origin.x + step / 3, origin.y - 2 * step}};
+    e_.xy = {origin, {origin.x + 2 * step, origin.y - 2 * (step / 3)}, {origin.x + 2 * (step / 6), origin.y - 2 * step}};
   } else {
     e_.xy = {origin};
   }
