@@ -284,6 +284,7 @@ void Generator::Reference(Cell& parent, std::uint32_t child, std::int32_t& x, st
     angle = AnyAngle();
     quarter = 1;  // reserve a square-ish slot
   }
+  if (o_.exotic && !Has(kMagnified)) mag = 1.0;  // an exotic layout without them has none at all
   if (Has(kMagnified) && rng_.Chance(10)) {
     static constexpr double kMags[] = {1.25, 0.75, 1.5, 3.0, 0.3};
     mag = kMags[rng_.Next() % std::size(kMags)];

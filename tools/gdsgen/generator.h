@@ -15,7 +15,7 @@ namespace korvex::gdsgen {
 enum ExoticFeature : std::uint32_t {
   kHostileNames = 1u << 0,   // blanks, parentheses, bars, '%', 8-bit bytes, more than 34 characters
   kAnyAngle = 1u << 1,       // placements at angles that are not multiples of 90 degrees
-  kMagnified = 1u << 2,      // placements with odd magnifications
+  kMagnified = 1u << 2,      // odd magnifications (without it, an exotic layout has no magnification)
   kSharpPaths = 1u << 3,     // acute turns, turn-backs, zero-length segments, repeated points
   kOddWidths = 1u << 4,      // negative (absolute) and zero path widths
   kSkewedArrays = 1u << 5,   // array lattices whose vectors are not along the axes

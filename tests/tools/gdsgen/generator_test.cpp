@@ -190,7 +190,14 @@ TEST(Generator, ExoticFeaturesCanBeLeftOut) {
   ASSERT_TRUE(GenerateLayout(o, sink, stats, error)) << error;
   const Census c = Count(sink.bytes);
   EXPECT_FALSE(c.odd_angle);
+  EXPECT_TRUE(c.magnified);
   EXPECT_TRUE(c.negative_width && c.flags && c.high_layer);
+  o.exotic_features = kHostileNames;
+  sink.bytes.clear();
+  ASSERT_TRUE(GenerateLayout(o, sink, stats, error)) << error;
+  const Census plain = Count(sink.bytes);
+  EXPECT_FALSE(plain.magnified || plain.odd_angle || plain.negative_width || plain.flags || plain.high_layer);
+  EXPECT_TRUE(plain.rotated && plain.reflected);
 
   EXPECT_EQ(ParseExoticFeatures("angles,limits"), kAnyAngle | kNearLimits);
   EXPECT_EQ(ParseExoticFeatures("names"), kHostileNames);
