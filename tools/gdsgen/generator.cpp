@@ -43,6 +43,7 @@ struct Cell {
   std::string name;
   int level = 0;
   std::int32_t width = 0, height = 0;  // the area its content occupies, from (0,0)
+  std::int64_t reach = 0;  // no point of a leaf's geometry lies farther than this from (0,0) on either axis
   std::vector<std::uint32_t> children;  // cells it must reference
 };
 
@@ -51,10 +52,12 @@ const char* const kLeafBases[] = {"INV_X", "NAND2_X", "NOR2_X", "AOI21_X", "OAI2
                                   "VIA23$", "PAD_IO?", "ESD_CLAMP", "LATCH_X", "SDFF$SCAN", "CLKBUF_X"};
 const char* const kBlockBases[] = {"ALU_", "REGFILE_", "DECODER_", "SRAM_ARRAY_", "PLL_", "IO_RING_",
                                    "UART_", "TIMER_", "BUS_MATRIX_", "CACHE_BANK_"};
-const char* const kExoticNames[] = {"cell with blanks", "ARRAY(3)", "bar|cell", "100%_FILL", "caf\xE9",
+const char* const kExoticNames[] = {"cell with blanks", "ARRAY(3)", "bar|cell", "100%_FILL", "caf\xC3\xA9",
                                     "tab\there", "x", "A_VERY_LONG_STRUCTURE_NAME_THAT_GOES_ON_AND_ON",
                                     "semi;colon", "q\"uote"};
 const char* const kLabels[] = {"VDD", "VSS", "CLK", "RST_N", "A", "B", "Y", "Q", "D", "SEL", "DATA[0]", "EN"};
+
+constexpr std::int64_t kMaxCoord = 2147483647;
 
 constexpr std::uint16_t kLayers[] = {1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
                                      21, 22, 23, 24, 25, 26, 30, 31, 32, 33, 34, 35, 36, 40, 41, 42,
@@ -74,10 +77,14 @@ class Generator {
   void PathElement(const Cell& cell);
   void TextElement(const Cell& cell);
   void BoxOrNode(const Cell& cell, bool box);
+  void SharpPathPoints(Point p);
+  void NearLimits();
+  void PlaceNearLimit(std::uint32_t child, Point origin, bool array);
+  bool Has(ExoticFeature feature) const { return o_.exotic && (o_.exotic_features & feature) != 0; }
   void Reference(Cell& parent, std::uint32_t child, std::int32_t& cursor_x, std::int32_t& cursor_y,
                  std::int32_t& row_height, std::int32_t row_width);
   void Layer(Element& e) {
-    e.layer = o_.exotic && rng_.Chance(3) ? static_cast<std::uint16_t>(rng_.Range(32768, 65535))
+    e.layer = Has(kHighLayers) && rng_.Chance(3) ? static_cast<std::uint16_t>(rng_.Range(32768, 65535))
                                           : kLayers[rng_.Next() % std::size(kLayers)];
     static constexpr std::uint16_t kTypes[] = {0, 0, 0, 0, 0, 0, 1, 1, 2, 3, 4, 5};
     e.datatype = kTypes[rng_.Next() % std::size(kTypes)];
@@ -90,8 +97,15 @@ class Generator {
       std::snprintf(value, sizeof value, "prop_%d=%llu", i, static_cast<unsigned long long>(rng_.Range(0, 99999)));
       e.properties.push_back({static_cast<std::uint16_t>(i + 1 + rng_.Range(0, 60)), value});
     }
-    if (o_.exotic && rng_.Chance(30)) e.elflags = static_cast<std::uint16_t>(rng_.Range(0, 3));
-    if (o_.exotic && rng_.Chance(30)) e.plex = static_cast<std::int32_t>(rng_.Range(1, 1000) | 0x01000000);
+    if (Has(kFlags) && rng_.Chance(30)) e.elflags = static_cast<std::uint16_t>(rng_.Range(0, 3));
+    if (Has(kFlags) && rng_.Chance(30)) e.plex = static_cast<std::int32_t>(rng_.Range(1, 1000) | 0x01000000);
+  }
+  // An angle that is not a multiple of 90 degrees: common ones and arbitrary ones.
+  double AnyAngle() {
+    static constexpr double kAngles[] = {45, 30, 135, 225, 315, 60, 22.5, 112.5, 17, 271};
+    if (rng_.Chance(70)) return kAngles[rng_.Next() % std::size(kAngles)];
+    const double a = double(rng_.Range(1, 3599)) / 10.0;
+    return std::fmod(a, 90.0) == 0.0 ? a + 1.0 : a;
   }
   Point Inside(const Cell& c) {
     return {static_cast<std::int32_t>(rng_.Range(0, std::max(c.width, 1))),
@@ -100,6 +114,15 @@ class Generator {
   void Emit() {
     gds::WriteElement(out_, e_);
     ++elements_;
+    if (current_ == nullptr) return;
+    // A generous bound: a path's outline reaches past its points by its width at an acute
+    // join, and by its extension at the ends.
+    const std::int64_t margin = 2 * std::abs(std::int64_t(e_.width.value_or(0))) +
+                                std::abs(std::int64_t(e_.bgnextn.value_or(0))) +
+                                std::abs(std::int64_t(e_.endextn.value_or(0)));
+    for (const Point& q : e_.xy)
+      current_->reach = std::max({current_->reach, std::abs(std::int64_t(q.x)) + margin,
+                                  std::abs(std::int64_t(q.y)) + margin});
   }
 
   const GeneratorOptions& o_;
@@ -107,6 +130,7 @@ class Generator {
   gds::RecordWriter out_;
   std::vector<Cell> cells_;
   Element e_;
+  Cell* current_ = nullptr;  // the leaf being written, whose reach Emit() tracks
   std::uint64_t elements_ = 0;
 };
 
@@ -136,7 +160,7 @@ void Generator::Plan() {
       Cell& c = cells_[idx];
       c.level = level;
       char name[96];
-      if (o_.exotic && rng_.Chance(15)) {
+      if (Has(kHostileNames) && rng_.Chance(15)) {
         std::snprintf(name, sizeof name, "%s_%u", kExoticNames[rng_.Next() % std::size(kExoticNames)], idx);
       } else if (level == 0) {
         const std::string base = kLeafBases[rng_.Next() % std::size(kLeafBases)];
@@ -210,6 +234,7 @@ void Generator::WriteCell(std::uint32_t index, std::uint64_t budget) {
   h.name = cell.name;
   const std::uint64_t start = out_.bytes_written();
   gds::WriteStructureBegin(out_, h);
+  current_ = cell.level == 0 ? &cell : nullptr;
   if (cell.level == 0) {
     cell.width = static_cast<std::int32_t>(rng_.Range(4, 40) * 500);
     cell.height = static_cast<std::int32_t>(rng_.Range(4, 24) * 500);
@@ -238,6 +263,7 @@ void Generator::WriteCell(std::uint32_t index, std::uint64_t budget) {
   e_.string = cell.name;
   Emit();
   while (out_.bytes_written() - start + 4 < budget && out_.ok()) Shape(cell);
+  if (cell.level == 3 && Has(kNearLimits)) NearLimits();
   gds::WriteStructureEnd(out_, h);
 }
 
@@ -254,13 +280,17 @@ void Generator::Reference(Cell& parent, std::uint32_t child, std::int32_t& x, st
   double mag = 1.0;
   if (rng_.Chance(5)) mag = rng_.Chance(50) ? 2.0 : 0.5;
   double angle = 90.0 * quarter;
-  if (o_.exotic && rng_.Chance(10)) {
-    angle = rng_.Chance(50) ? 45.0 : 30.0;
+  if (Has(kAnyAngle) && rng_.Chance(12)) {
+    angle = AnyAngle();
     quarter = 1;  // reserve a square-ish slot
   }
-  if (o_.exotic && rng_.Chance(10)) mag = 1.25;
+  if (o_.exotic && !Has(kMagnified)) mag = 1.0;  // an exotic layout without them has none at all
+  if (Has(kMagnified) && rng_.Chance(10)) {
+    static constexpr double kMags[] = {1.25, 0.75, 1.5, 3.0, 0.3};
+    mag = kMags[rng_.Next() % std::size(kMags)];
+  }
   if (reflect || angle != 0.0 || mag != 1.0) {
-    e_.strans = static_cast<std::uint16_t>((reflect ? 0x8000 : 0) | (o_.exotic && rng_.Chance(5) ? 0x0006 : 0));
+    e_.strans = static_cast<std::uint16_t>((reflect ? 0x8000 : 0) | (Has(kFlags) && rng_.Chance(5) ? 0x0006 : 0));
     if (mag != 1.0) e_.mag = Real8::FromDouble(mag);
     if (angle != 0.0) e_.angle = Real8::FromDouble(angle);
   }
@@ -300,7 +330,13 @@ void Generator::Reference(Cell& parent, std::uint32_t child, std::int32_t& x, st
   }
   if (array) {
     e_.colrow = std::array<std::uint16_t, 2>{static_cast<std::uint16_t>(cols), static_cast<std::uint16_t>(rows)};
-    e_.xy = {{ox, oy}, {ox + pitch_x * cols, oy}, {ox, oy + pitch_y * rows}};
+    // A skewed lattice: each step along a column or row also moves across it.
+    std::int32_t skew_x = 0, skew_y = 0;
+    if (Has(kSkewedArrays) && rng_.Chance(40)) {
+      skew_y = static_cast<std::int32_t>(rng_.Range(-pitch_y / 2, pitch_y / 2));
+      skew_x = static_cast<std::int32_t>(rng_.Range(-pitch_x / 2, pitch_x / 2));
+    }
+    e_.xy = {{ox, oy}, {ox + pitch_x * cols, oy + skew_y * cols}, {ox + skew_x * rows, oy + pitch_y * rows}};
   } else {
     e_.xy = {{ox, oy}};
   }
@@ -364,21 +400,29 @@ void Generator::PathElement(const Cell& cell) {
   const std::int16_t type = kTypes[rng_.Next() % std::size(kTypes)];
   if (type != 0 || rng_.Chance(50)) e_.pathtype = type;
   std::int32_t width = static_cast<std::int32_t>(rng_.Range(1, 20) * 20);
-  if (o_.exotic && rng_.Chance(10)) width = -width;
-  if (o_.exotic && rng_.Chance(3)) width = 0;
+  const bool sharp = Has(kSharpPaths) && rng_.Chance(35);
+  if (sharp && rng_.Chance(20)) width = static_cast<std::int32_t>(rng_.Range(3, 150) * 20);
+  if (Has(kOddWidths) && rng_.Chance(10)) width = -width;
+  if (Has(kOddWidths) && rng_.Chance(3)) width = 0;
   e_.width = width;
   if (type == 4) {
     e_.bgnextn = static_cast<std::int32_t>(rng_.Range(-5, 20) * 10);
     e_.endextn = static_cast<std::int32_t>(rng_.Range(-5, 20) * 10);
   }
   Point p = Inside(cell);
+  if (sharp) {
+    SharpPathPoints(p);
+    MaybeProperties(e_);
+    Emit();
+    return;
+  }
   e_.xy.push_back(p);
   const int n = static_cast<int>(rng_.Range(2, 8));
   for (int i = 1; i < n; ++i) {
     const auto step = static_cast<std::int32_t>(rng_.Range(1, 30) * 100);
     if ((i & 1) != 0) p.x += rng_.Chance(50) ? step : -step;
     else p.y += rng_.Chance(50) ? step : -step;
-    if (o_.exotic && rng_.Chance(10)) p.y += step / 2;  // a diagonal piece
+    if (Has(kSharpPaths) && rng_.Chance(10)) p.y += step / 2;  // a diagonal piece
     e_.xy.push_back(p);
   }
   MaybeProperties(e_);
@@ -409,7 +453,13 @@ void Generator::BoxOrNode(const Cell& cell, bool box) {
   e_.Clear();
   e_.kind = box ? ElementKind::kBox : ElementKind::kNode;
   Layer(e_);
-  const Point p = Inside(cell);
+  Point p = Inside(cell);
+  if (!box) {
+    // Nodes stay inside the cell's outline: they count in our extents, but many readers
+    // (KLayout among them) drop them, and extents are compared with those readers.
+    p.x = std::min(p.x, cell.width - 500);
+    p.y = std::min(p.y, cell.height - 50);
+  }
   if (box) {
     const auto w = static_cast<std::int32_t>(rng_.Range(1, 20) * 100);
     const auto h = static_cast<std::int32_t>(rng_.Range(1, 20) * 100);
@@ -422,7 +472,109 @@ void Generator::BoxOrNode(const Cell& cell, bool box) {
   Emit();
 }
 
+// Turns of every kind, sharp ones weighted up: turn-backs, acute turns, zero-length steps and
+// repeated points, at directions off the 45-degree grid too.
+void Generator::SharpPathPoints(Point p) {
+  static constexpr double kTurns[] = {180, 180, 135, -135, 150, -165, 170, 45, -90, 0, 120, -30};
+  e_.xy.push_back(p);
+  double direction = rng_.Chance(50) ? 45.0 * double(rng_.Range(0, 7)) : double(rng_.Range(0, 359));
+  const int n = static_cast<int>(rng_.Range(2, 7));
+  for (int i = 1; i < n; ++i) {
+    // The first step has a length, so the path has one.
+    const std::int64_t length = rng_.Range(i == 1 ? 1 : 0, 30) * 100;
+    const double radians = direction * 3.14159265358979323846 / 180.0;
+    p.x += static_cast<std::int32_t>(std::lround(double(length) * std::cos(radians)));
+    p.y += static_cast<std::int32_t>(std::lround(double(length) * std::sin(radians)));
+    e_.xy.push_back(p);
+    if (rng_.Chance(10)) e_.xy.push_back(p);  // a repeated point
+    direction += rng_.Chance(15) ? double(rng_.Range(-179, 180)) : kTurns[rng_.Next() % std::size(kTurns)];
+  }
+}
+
+// Shapes and placements of leaves close to the corners of the coordinate range, with room
+// enough that their outlines and flattened geometry stay representable.
+void Generator::NearLimits() {
+  // 100 units inside the range: KLayout, the reference these layouts are checked against,
+  // does not finish boolean operations on shapes that touch its very ends.
+  constexpr std::int32_t kMax = static_cast<std::int32_t>(kMaxCoord) - 100;
+  constexpr std::int32_t kMin = -kMax;
+  e_.Clear();
+  e_.kind = ElementKind::kBoundary;
+  Layer(e_);
+  e_.xy = {{kMax - 5000, kMax - 4000}, {kMax - 5000, kMax}, {kMax, kMax}, {kMax, kMax - 4000}, {kMax - 5000, kMax - 4000}};
+  Emit();
+  e_.xy = {{kMin, kMin}, {kMin, kMin + 3000}, {kMin + 7000, kMin}, {kMin, kMin}};
+  Emit();
+  // Paths whose outlines end a little short of the limits: square ends, extensions, round ends.
+  static constexpr std::int16_t kTypes[] = {0, 1, 2, 4};
+  for (std::int16_t type : kTypes) {
+    e_.Clear();
+    e_.kind = ElementKind::kPath;
+    Layer(e_);
+    const std::int32_t width = static_cast<std::int32_t>(rng_.Range(1, 100) * 40);
+    const std::int32_t extension = type == 2 ? width / 2 : type == 4 ? static_cast<std::int32_t>(rng_.Range(0, 50) * 10) : 0;
+    e_.pathtype = type;
+    e_.width = width;
+    if (type == 4) e_.bgnextn = e_.endextn = extension;
+    const std::int32_t room = std::max(extension, width / 2) + static_cast<std::int32_t>(rng_.Range(0, 200));
+    const std::int32_t y = static_cast<std::int32_t>(rng_.Range(kMin + width, kMax - width));
+    if (rng_.Chance(50)) e_.xy = {{kMax - room - 20000, y}, {kMax - room, y}};
+    else e_.xy = {{kMin + room, y}, {kMin + room + 20000, y}};
+    Emit();
+  }
+  // A placed leaf and an array of one, each at a corner, rotated and reflected freely.
+  std::vector<std::uint32_t> leaves;
+  for (std::uint32_t i = 0; i + 1 < cells_.size(); ++i)
+    if (cells_[i].level == 0) leaves.push_back(i);
+  if (leaves.empty()) return;
+  const std::uint32_t a = leaves[rng_.Next() % leaves.size()], b = leaves[rng_.Next() % leaves.size()];
+  const std::int64_t sa = kMaxCoord - 2 * cells_[a].reach - 10000;
+  PlaceNearLimit(a, {static_cast<std::int32_t>(sa), static_cast<std::int32_t>(-sa)}, false);
+  const std::int64_t sb = kMaxCoord - 6 * cells_[b].reach - 10000;
+  PlaceNearLimit(b, {static_cast<std::int32_t>(-sb), static_cast<std::int32_t>(sb)}, true);
+}
+
+void Generator::PlaceNearLimit(std::uint32_t child, Point origin, bool array) {
+  const Cell& c = cells_[child];
+  e_.Clear();
+  e_.kind = array ? ElementKind::kARef : ElementKind::kSRef;
+  e_.has_sname = true;
+  e_.sname = c.name;
+  const bool reflect = rng_.Chance(50);
+  const double angle = Has(kAnyAngle) ? AnyAngle() : 90.0 * double(rng_.Range(0, 3));
+  e_.strans = static_cast<std::uint16_t>(reflect ? 0x8000 : 0);
+  if (angle != 0.0) e_.angle = Real8::FromDouble(angle);
+  if (array) {
+    // 2 by 2 instances on a skewed lattice, a step of twice the leaf's reach, so the far
+    // corner lies within 6 reaches of the origin. The vectors are whole multiples of the
+    // counts: a lattice whose instances fall between grid points has no one meaning.
+    const auto step = static_cast<std::int32_t>(2 * c.reach);
+    e_.colrow = std::array<std::uint16_t, 2>{2, 2};
+    e_.xy = {origin, {origin.x + 2 * step, origin.y - 2 * (step / 3)}, {origin.x + 2 * (step / 6), origin.y - 2 * step}};
+  } else {
+    e_.xy = {origin};
+  }
+  Emit();
+}
+
 }  // namespace
+
+const char* const kExoticFeatureNames[9] = {"names", "angles", "mags", "sharp", "widths",
+                                             "skew", "limits", "flags", "layers"};
+
+std::optional<std::uint32_t> ParseExoticFeatures(const std::string& text) {
+  std::uint32_t features = 0;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t end = std::min(text.find(',', start), text.size());
+    const std::string name = text.substr(start, end - start);
+    const auto* found = std::find(std::begin(kExoticFeatureNames), std::end(kExoticFeatureNames), name);
+    if (found == std::end(kExoticFeatureNames)) return std::nullopt;
+    features |= 1u << (found - std::begin(kExoticFeatureNames));
+    start = end + 1;
+  }
+  return features;
+}
 
 std::optional<std::uint64_t> ParseSize(const std::string& text) {
   if (text.empty()) return std::nullopt;

@@ -1,5 +1,5 @@
 // gdsgen: writes a generated layout.
-//   gdsgen --seed N --size SIZE -o FILE [--exotic] [--structures N] [--libname NAME] [--pad BYTES]
+//   gdsgen --seed N --size SIZE -o FILE [--exotic[=FEATURES]] [--structures N] [--libname NAME] [--pad BYTES]
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -13,8 +13,11 @@ namespace {
 
 void Usage() {
   std::fprintf(stderr,
-               "usage: gdsgen --seed N --size SIZE -o FILE [--exotic] [--structures N] [--libname NAME] "
-               "[--pad BYTES]\n  SIZE: bytes, or with k, M, G (binary multiples), e.g. 200k, 100M, 1G\n");
+               "usage: gdsgen --seed N --size SIZE -o FILE [--exotic[=FEATURES]] [--structures N] [--libname NAME] "
+               "[--pad BYTES]\n  SIZE: bytes, or with k, M, G (binary multiples), e.g. 200k, 100M, 1G\n"
+               "  FEATURES: the hostile content to add (all of it without a list), comma-separated from\n   ");
+  for (const char* name : korvex::gdsgen::kExoticFeatureNames) std::fprintf(stderr, " %s", name);
+  std::fprintf(stderr, "\n");
 }
 
 bool ParseNumber(const char* text, std::uint64_t& out) {
@@ -47,6 +50,15 @@ int main(int argc, char** argv) {
       output = argv[++i];
     } else if (arg == "--exotic") {
       options.exotic = true;
+    } else if (arg.starts_with("--exotic=")) {
+      const auto features = korvex::gdsgen::ParseExoticFeatures(arg.substr(9));
+      if (!features) {
+        std::fprintf(stderr, "gdsgen: bad feature list '%s'\n", arg.c_str() + 9);
+        Usage();
+        return 2;
+      }
+      options.exotic = true;
+      options.exotic_features = *features;
     } else if (arg == "--structures" && has_value && ParseNumber(argv[i + 1], number) && number > 0 &&
                number <= 2000000) {
       options.structures = static_cast<std::uint32_t>(number);

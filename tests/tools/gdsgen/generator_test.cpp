@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cmath>
+#include <limits>
 #include <set>
 
 #include "../quarn/run_program.h"
@@ -129,9 +131,78 @@ TEST(Generator, ExoticLayoutsCarryHostileButLegalContent) {
   EXPECT_TRUE(c.odd_angle && c.negative_width && c.flags && c.high_layer);
   EXPECT_TRUE(c.names.count("TOP (exotic)"));
   const bool odd_name = std::any_of(c.names.begin(), c.names.end(), [](const std::string& n) {
-    return n.find_first_of(" ()|%\xE9") != std::string::npos;
+    return n.find_first_of(" ()|%\xC3") != std::string::npos;
   });
   EXPECT_TRUE(odd_name);
+}
+
+// What the cross-check with KLayout relies on the exotic layouts to hold.
+TEST(Generator, ExoticLayoutsCoverWhatTheCrossCheckNeeds) {
+  const auto bytes = Generate(7, 600000, true);
+  gds::Diagnostics diagnostics;
+  gds::StreamReader reader(bytes.data(), bytes.size(), diagnostics);
+  gds::LibraryHeader header;
+  ASSERT_TRUE(reader.ReadLibraryHeader(header));
+  std::set<int> sharp_pathtypes;
+  bool any_angle = false, odd_mag = false, skewed = false, repeated_point = false, turn_back = false;
+  std::int64_t nearest_limit = std::numeric_limits<std::int64_t>::max();
+  Element e;
+  while (reader.NextStructure()) {
+    while (reader.NextElement(e)) {
+      for (const gds::Point& p : e.xy)
+        nearest_limit = std::min<std::int64_t>({nearest_limit, 2147483647ll - std::abs(std::int64_t(p.x)),
+                                  2147483647ll - std::abs(std::int64_t(p.y))});
+      if (e.kind == ElementKind::kSRef || e.kind == ElementKind::kARef) {
+        any_angle |= std::fmod(e.angle_degrees(), 90.0) != 0.0;
+        odd_mag |= e.magnification() != 1.0 && e.magnification() != 2.0 && e.magnification() != 0.5;
+      }
+      if (e.kind == ElementKind::kARef)
+        skewed |= e.xy[1].y != e.xy[0].y || e.xy[2].x != e.xy[0].x;
+      if (e.kind != ElementKind::kPath) continue;
+      bool sharp = false;
+      for (std::size_t i = 1; i < e.xy.size(); ++i) {
+        repeated_point |= e.xy[i] == e.xy[i - 1];
+        if (i + 1 == e.xy.size()) continue;
+        // A turn of more than 90 degrees: the two segments point against each other.
+        const std::int64_t ax = e.xy[i].x - e.xy[i - 1].x, ay = e.xy[i].y - e.xy[i - 1].y;
+        const std::int64_t bx = e.xy[i + 1].x - e.xy[i].x, by = e.xy[i + 1].y - e.xy[i].y;
+        sharp |= ax * bx + ay * by < 0;
+        turn_back |= ax * bx + ay * by < 0 && ax * by == ay * bx;
+      }
+      if (sharp) sharp_pathtypes.insert(e.pathtype.value_or(0));
+    }
+  }
+  EXPECT_EQ(diagnostics.warning_count(), 0u);
+  EXPECT_TRUE(any_angle && odd_mag && skewed && repeated_point && turn_back);
+  EXPECT_EQ(sharp_pathtypes, (std::set<int>{0, 1, 2, 4}));
+  EXPECT_LT(nearest_limit, 1000000);
+}
+
+TEST(Generator, ExoticFeaturesCanBeLeftOut) {
+  GeneratorOptions o;
+  o.seed = 7;
+  o.size = 300000;
+  o.exotic = true;
+  o.exotic_features = kAllExotic & ~kNearLimits & ~kAnyAngle;
+  gds::MemorySink sink;
+  GeneratorStats stats;
+  std::string error;
+  ASSERT_TRUE(GenerateLayout(o, sink, stats, error)) << error;
+  const Census c = Count(sink.bytes);
+  EXPECT_FALSE(c.odd_angle);
+  EXPECT_TRUE(c.magnified);
+  EXPECT_TRUE(c.negative_width && c.flags && c.high_layer);
+  o.exotic_features = kHostileNames;
+  sink.bytes.clear();
+  ASSERT_TRUE(GenerateLayout(o, sink, stats, error)) << error;
+  const Census plain = Count(sink.bytes);
+  EXPECT_FALSE(plain.magnified || plain.odd_angle || plain.negative_width || plain.flags || plain.high_layer);
+  EXPECT_TRUE(plain.rotated && plain.reflected);
+
+  EXPECT_EQ(ParseExoticFeatures("angles,limits"), kAnyAngle | kNearLimits);
+  EXPECT_EQ(ParseExoticFeatures("names"), kHostileNames);
+  EXPECT_FALSE(ParseExoticFeatures("angles,"));
+  EXPECT_FALSE(ParseExoticFeatures("corners"));
 }
 
 TEST(ParseSize, ReadsBinaryMultiples) {

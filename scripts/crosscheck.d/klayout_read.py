@@ -1,0 +1,122 @@
+# Run by scripts/crosscheck inside KLayout (klayout -b -r), once per layout, so that KLayout
+# starts once for all the reads of one layout and its outputs.
+#   `boxes`: files for tests/tools/quarn/klayout_cells.py (`cells_script`), run as it is;
+#   `jobs`:  "mode|file|other|top" entries separated by ";", each printed after "=== N":
+#     census: per cell "C name", then "S layer datatype shapes" and "R child" lines;
+#     xor:    per layer/datatype where the flattened `top` of file and of other differ, one line
+#             "X layer datatype area left bottom right top" (round path ends of file given 5 nm).
+# Names are printed with %XX for bytes outside 0x21..0x7E and for % ( ) |, as the scanner does.
+import pya
+
+layouts = {}
+
+
+def layout(fn):
+    if fn not in layouts:
+        ly = pya.Layout()
+        ly.read(fn)
+        layouts[fn] = ly
+    return layouts[fn]
+
+
+def encode(name):
+    out = []
+    for b in name.encode("utf-8"):
+        out.append("%%%02X" % b if b < 0x21 or b > 0x7E or chr(b) in "%()|" else chr(b))
+    return "".join(out)
+
+
+def census(fn):
+    ly = layout(fn)
+    lines = []
+    for c in ly.each_cell():
+        lines.append("C " + encode(c.name))
+        for li in ly.layer_indexes():
+            n = c.shapes(li).size()
+            if n:
+                info = ly.get_info(li)
+                lines.append("S %d %d %d" % (info.layer, info.datatype, n))
+        children = []
+        for inst in c.each_inst():
+            name = encode(inst.cell.name)
+            if name not in children:
+                children.append(name)
+        lines += ["R " + name for name in children]
+    return lines
+
+
+def layer_map(ly):
+    return {(ly.get_info(li).layer, ly.get_info(li).datatype): li for li in ly.layer_indexes()}
+
+
+def cell_named(ly, encoded):
+    for c in ly.each_cell():
+        if encode(c.name) == encoded:
+            return c
+    return None
+
+
+# Round path ends are polygons on both sides, each with its own number of points on the arc:
+# near them, differences thinner than 5 nm are accepted.
+def round_end_zone(cell, li, dbu):
+    zone = pya.Region()
+    tolerance = max(1, int(round(0.005 / dbu)))
+    it = cell.begin_shapes_rec(li)
+    while not it.at_end():
+        s = it.shape()
+        if s.is_path() and s.path.round:
+            t = it.trans()
+            points = list(s.path.each_point())
+            r = int(abs(s.path.width) * t.mag / 2) + 2 * tolerance
+            for p in (points[0], points[-1]):
+                q = t * p
+                zone.insert(pya.Box(q.x - r, q.y - r, q.x + r, q.y + r))
+        it.next()
+    return zone, tolerance
+
+
+# KLayout's boolean operations do not finish on geometry spanning most of the 32-bit range,
+# and the layouts have shapes near its corners: such a layer is compared in nine tiles, split
+# at +-2^30, each shape going whole to the tile of its box's centre. (Searching the hierarchy
+# by tile instead would transform the tile's box into child coordinates, where it overflows.)
+def tiles(region):
+    box = region.bbox()
+    if box.empty() or (box.width() < (1 << 30) and box.height() < (1 << 30)):
+        return [region]
+    split = lambda v: 0 if v < -(1 << 30) else (2 if v > (1 << 30) else 1)
+    parts = [pya.Region() for _ in range(9)]
+    for polygon in region.each():
+        c = polygon.bbox().center()
+        parts[split(c.x) * 3 + split(c.y)].insert(polygon)
+    return parts
+
+
+def xor(fn, other, top):
+    a, b = layout(fn), layout(other)
+    ca, cb = cell_named(a, top), cell_named(b, top)
+    if ca is None or cb is None:
+        return ["missing %s in %s" % (top, fn if ca is None else other)]
+    la, lb = layer_map(a), layer_map(b)
+    lines = []
+    for key in sorted(set(la) | set(lb)):
+        ra = pya.Region(ca.begin_shapes_rec(la[key])) if key in la else pya.Region()
+        rb = pya.Region(cb.begin_shapes_rec(lb[key])) if key in lb else pya.Region()
+        zone, tolerance = round_end_zone(ca, la[key], a.dbu) if key in la else (pya.Region(), 0)
+        big = len(tiles(ra + rb)) > 1
+        for pa, pb, pz in zip(tiles(ra) if big else [ra], tiles(rb) if big else [rb], tiles(zone) if big else [zone]):
+            diff = pa ^ pb
+            if not diff.is_empty() and not pz.is_empty():
+                diff = (diff - pz) + (diff & pz).sized(-(tolerance // 2 + 1))
+            if not diff.is_empty():
+                box = diff.bbox()
+                lines.append("X %d %d %d %d %d %d %d" % (key[0], key[1], diff.area(), box.left, box.bottom, box.right,
+                                                         box.top))
+    return lines
+
+
+exec(open(cells_script).read(), {"pya": pya, "files": boxes})
+for number, job in enumerate(j for j in jobs.split(";") if j):
+    mode, fn, other, top = job.split("|")
+    print("=== %d" % number)
+    for line in census(fn) if mode == "census" else xor(fn, other, top):
+        print(line)
