@@ -91,7 +91,12 @@ def tiles(region):
     return parts
 
 
-def xor(fn, other, top):
+# A flattened point lands on the grid. Placed at an angle that is not a quarter turn, or
+# magnified, a shape's points are snapped once in a flat output but stay exact in KLayout's view
+# of the hierarchy, and a path's outline is drawn from its snapped centre line: the two differ by
+# slivers up to one unit wide. For flat outputs, differences that vanish when shrunk by one unit
+# are taken as such slivers; anything wider is a difference.
+def xor(fn, other, top, snapped=False):
     a, b = layout(fn), layout(other)
     ca, cb = cell_named(a, top), cell_named(b, top)
     if ca is None or cb is None:
@@ -107,6 +112,8 @@ def xor(fn, other, top):
             diff = pa ^ pb
             if not diff.is_empty() and not pz.is_empty():
                 diff = (diff - pz) + (diff & pz).sized(-(tolerance // 2 + 1))
+            if snapped and not diff.is_empty():
+                diff = diff.sized(-1)
             if not diff.is_empty():
                 box = diff.bbox()
                 lines.append("X %d %d %d %d %d %d %d" % (key[0], key[1], diff.area(), box.left, box.bottom, box.right,
@@ -118,5 +125,5 @@ exec(open(cells_script).read(), {"pya": pya, "files": boxes})
 for number, job in enumerate(j for j in jobs.split(";") if j):
     mode, fn, other, top = job.split("|")
     print("=== %d" % number)
-    for line in census(fn) if mode == "census" else xor(fn, other, top):
+    for line in census(fn) if mode == "census" else xor(fn, other, top, mode == "xorflat"):
         print(line)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gds/flat_transform.h"
+#include "gds/geometry.h"
 #include "gds/hierarchy.h"
 #include "gds/stream_reader.h"
 #include "gds/stream_writer.h"
@@ -70,10 +71,17 @@ std::int32_t Scaled(const gds::Element& e, const std::string& structure, const c
 }
 
 // Places a shape element (already filtered) of `structure` with `t`.
+// A BOX is read as the box around its points. Placed at an angle that is not a quarter turn it
+// is no longer one, so it is written as the boundary it has become (its BOXTYPE as DATATYPE).
+bool BecomesBoundary(const gds::Element& e, const gds::FlatTransform& t) {
+  return e.kind == gds::ElementKind::kBox && !gds::IsQuarterTurn(t.angle);
+}
+
 void Place(gds::Element& e, const std::string& structure, const gds::FlatTransform& t,
            std::vector<gds::Point>& scratch) {
   if (t.identity()) return;
   MovePoints(e, structure, t, scratch);
+  if (BecomesBoundary(e, t)) e.kind = gds::ElementKind::kBoundary;
   if (e.kind == gds::ElementKind::kPath) {
     // A negative width is absolute.
     if (e.width && *e.width > 0) e.width = Scaled(e, structure, "width", *e.width, t.mag);
@@ -322,6 +330,8 @@ void Exploder::Shape(Frame& f) {
     gds::Element& e = *f.current;
     f.current = nullptr;
     MovePoints(e, in_.names[f.structure], f.transform, scratch_);
+    const gds::ElementKind kind = e.kind;
+    if (BecomesBoundary(e, f.transform)) e.kind = gds::ElementKind::kBoundary;
     std::string note;
     const bool passes = filter_.PolygonPasses(e, counts_, note);
     if (passes) {
@@ -329,6 +339,7 @@ void Exploder::Shape(Frame& f) {
       gds::WriteElement(out_.records(), e);
       ++result_.elements;
     }
+    e.kind = kind;
     e.xy.swap(scratch_);
     if (!note.empty()) log_.Line("Polygon " + note);
     return;

@@ -179,6 +179,25 @@ TEST_F(Translation, ExplodePlacesEveryInstanceWithItsTransform) {
   EXPECT_TRUE(has({1200, 400}, {1220, 440}));
 }
 
+// A BOX is read as the box around its points: turned by 45 degrees it is written as the
+// boundary it has become (its BOXTYPE as DATATYPE), a quarter turn keeps it a box.
+TEST_F(Translation, ExplodedBoxesTurnedOffTheAxesBecomeBoundaries) {
+  gds::Element box = Rect(3, 0, 0, 0, 100, 100);
+  box.kind = gds::ElementKind::kBox;
+  box.datatype = 7;
+  const Library lib = LibraryOf({Cell("LEAF", {box}), Cell("TOP", {Ref("LEAF", 0, 0, 45), Ref("LEAF", 1000, 0, 90)})});
+  const EngineResult r = Run(HandMade(lib), "TOP", " -explode" + kTail);
+  ASSERT_EQ(r.exit_code, 0) << r.log;
+  ASSERT_EQ(out_.structures.size(), 1u);
+  const std::vector<gds::Element>& flat = out_.structures[0].elements;
+  ASSERT_EQ(flat.size(), 2u);
+  EXPECT_EQ(flat[0].kind, gds::ElementKind::kBoundary);
+  EXPECT_EQ(flat[0].datatype, 7);
+  EXPECT_EQ(flat[0].xy, (std::vector<gds::Point>{{0, 0}, {-71, 71}, {0, 141}, {71, 71}, {0, 0}}));
+  EXPECT_EQ(flat[1].kind, gds::ElementKind::kBox);
+  EXPECT_EQ(flat[1].datatype, 7);
+}
+
 TEST_F(Translation, PruneRemovesExactlyTheEmptyTrees) {
   const EngineResult r = Run(HandMade(Hierarchy()), "", " -x -X -prune" + kTail);
   ASSERT_EQ(r.exit_code, 0) << r.log;
