@@ -91,7 +91,9 @@ struct Element {
   std::string string;
   std::vector<Point> xy;
   std::vector<Property> properties;
-  std::vector<RawRecord> extra;  // records out of place or unknown, written after XY/STRING
+  // Records read with the element but not used (repeated, damaged, out of place, unknown);
+  // never written back.
+  std::vector<RawRecord> extra;
 
   // Empties every field and keeps the allocated capacity for the next element.
   void Clear();

@@ -204,6 +204,12 @@ bool StreamReader::NextElement(Element& element) {
   return false;
 }
 
+bool StreamReader::ReadElementAt(std::uint64_t offset, Element& element) {
+  Seek(offset);
+  in_structure_ = true;
+  return NextElement(element) && element.offset == offset;
+}
+
 // Reads up to ENDEL. False when the element ended without one (the end of the data).
 bool StreamReader::ReadElementBody(Element& e) {
   Record rec;
@@ -237,7 +243,7 @@ bool StreamReader::ReadElementBody(Element& e) {
       case ElementRole::kDamaged:
       case ElementRole::kOutOfPlace:
       case ElementRole::kUnknown:
-        e.extra.push_back(Keep(rec));  // written back as it came
+        e.extra.push_back(Keep(rec));  // for the caller to see; not written back
         break;
     }
   }

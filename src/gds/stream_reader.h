@@ -34,6 +34,10 @@ class StreamReader {
   // the data or on a fatal error): structure().trailing is then complete.
   bool NextElement(Element& element);
 
+  // Reads the element whose start record is at `offset` (the engine rewrites one element it
+  // met record by record). False when no element starts there.
+  bool ReadElementAt(std::uint64_t offset, Element& element);
+
   // Skips the rest of the current structure.
   void SkipStructure();
 

@@ -53,12 +53,44 @@ bool WriteElement(RecordWriter& out, const Element& e) {
   }
   if (!e.xy.empty()) out.Points(e.xy);
   if (e.has_string) out.String(kString, e.string);
-  for (const RawRecord& r : e.extra) WriteRaw(out, r);
   for (const Property& p : e.properties) {
     out.Int16(kPropAttr, static_cast<std::int16_t>(p.attribute));
     out.String(kPropValue, p.value);
   }
   return out.Empty(kEndEl);
+}
+
+ElementFacts FactsOf(const Element& e) {
+  ElementFacts f;
+  f.kind = e.kind;
+  f.layer = e.layer.has_value();
+  f.type = e.datatype.has_value();
+  f.name = e.has_sname && !e.sname.empty();
+  f.string = e.has_string;
+  f.colrow = e.colrow && (*e.colrow)[0] >= 1 && (*e.colrow)[0] < 0x8000 && (*e.colrow)[1] >= 1 && (*e.colrow)[1] < 0x8000;
+  f.points = e.xy.size();
+  return f;
+}
+
+const char* ElementFault(const ElementFacts& f) {
+  constexpr std::size_t kMaxPoints = 8191;  // what one XY record holds
+  const bool reference = f.kind == ElementKind::kSRef || f.kind == ElementKind::kARef;
+  if (reference) {
+    if (!f.name) return "reference without a structure name (SNAME)";
+    if (f.points == 0) return "reference without XY";
+    if (f.kind == ElementKind::kARef) {
+      if (f.points < 3) return "AREF with fewer than 3 points";
+      if (!f.colrow) return "AREF without a usable COLROW";
+    }
+  } else {
+    if (!f.layer) return "element without a usable LAYER";
+    if (!f.type) return "element without a usable type record (DATATYPE, TEXTTYPE, NODETYPE or BOXTYPE)";
+    if (f.points == 0) return "element without XY";
+    if (f.kind == ElementKind::kBoundary && f.points < 4) return "BOUNDARY with fewer than 4 points";
+    if (f.kind == ElementKind::kText && !f.string) return "TEXT without STRING";
+  }
+  if (f.points > kMaxPoints) return "more points than one XY record holds (8191)";
+  return nullptr;
 }
 
 bool WriteLibraryEnd(RecordWriter& out, std::size_t block) {

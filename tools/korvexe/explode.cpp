@@ -12,6 +12,7 @@
 #include "gds/hierarchy.h"
 #include "gds/stream_reader.h"
 #include "gds/stream_writer.h"
+#include "korvexe/element_check.h"
 #include "korvexe/run_control.h"
 #include "korvexe/structure_names.h"
 
@@ -174,6 +175,7 @@ class Exploder {
   std::size_t depth_ = 0;
   std::vector<bool> on_path_;
   std::unordered_set<std::uint32_t> warned_;
+  std::unordered_set<std::uint64_t> left_out_;  // offsets of elements that cannot be written
   gds::StructureHeader header_;
   bool begun_ = false;
   ExplodeResult result_;
@@ -286,6 +288,14 @@ ExplodeResult Exploder::Run(std::uint32_t top, const std::string& name, bool dro
       counted_[f.structure] = true;
       on_path_[f.structure] = false;
       --depth_;
+      continue;
+    }
+    const gds::Element& e = f.current != nullptr ? *f.current : f.element;
+    if (const char* fault = gds::ElementFault(gds::FactsOf(e))) {
+      // Left out wherever it would be placed; said once.
+      if (left_out_.insert(e.offset).second)
+        LogLeftOut({{e.offset, gds::StartRecordOf(e.kind), fault}}, in_.names[f.structure], log_);
+      f.current = nullptr;
       continue;
     }
     if (f.current == nullptr &&

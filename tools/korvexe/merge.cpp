@@ -211,11 +211,15 @@ void Merger::WriteStructure(std::size_t file, std::uint32_t s) {
       for (const Placement& from : blend->second) {
         const ElementEdit other = [this, &from](gds::Element& e) { return Edit(from.file, from.structure, e); };
         const InputLayout& src = *files_[from.file];
-        totals_.elements += CopyElements(src, src.summary.structures[from.structure].offset, other, out_).elements;
+        const CopyResult copied = CopyElements(src, src.summary.structures[from.structure].offset, other, out_);
+        LogLeftOut(copied.left_out, src.names[from.structure], log_);
+        totals_.elements += copied.elements;
       }
     };
   }
-  totals_.elements += CopyStructure(in, st.offset, new_name, edit, &out_, append).elements;
+  const CopyResult copied = CopyStructure(in, st.offset, new_name, edit, &out_, append);
+  LogLeftOut(copied.left_out, in.names[s], log_);
+  totals_.elements += copied.elements;
   ++totals_.structures;
 }
 

@@ -1,36 +1,22 @@
 #include "korvexe/record_copier.h"
 
-#include <cmath>
+#include <algorithm>
 
 #include "gds/element_grammar.h"
 #include "gds/record_reader.h"
+#include "gds/stream_reader.h"
+#include "gds/stream_writer.h"
+#include "korvexe/element_check.h"
 #include "korvexe/run_control.h"
 
 namespace korvex::engine {
 namespace {
 
-// A value the element grammar lets the element take (the first usable one of its kind).
-void Note(const gds::Record& r, ShapeFields& f) {
-  switch (r.type) {
-    case gds::kLayer: f.layer = r.Number(); break;
-    case gds::kDatatype:
-    case gds::kTextType:
-    case gds::kNodeType:
-    case gds::kBoxType: f.datatype = r.Number(); break;
-    case gds::kWidth: f.width = r.Int32(0); break;
-    case gds::kMag: {
-      const double m = r.Real(0).value();
-      if (std::isfinite(m)) f.mag = m;
-      break;
-    }
-    default: break;
-  }
-}
-
 class RecordCopier {
  public:
   RecordCopier(const InputLayout& in, const ElementFilter& filter, FilterCounts& counts, OutputStream* out)
-      : in_(in), filter_(filter), counts_(counts), out_(out), reader_(in.data(), in.size()) {}
+      : in_(in), filter_(filter), counts_(counts), out_(out), reader_(in.data(), in.size()),
+        element_reader_(in.data(), in.size(), ignored_) {}
 
   CopyResult Run(std::uint64_t offset, const std::string* name);
 
@@ -40,8 +26,7 @@ class RecordCopier {
     run_ = to;
   }
   void Element(const gds::Record& start, gds::ElementKind kind);
-  void Patch(std::uint64_t begin, std::uint64_t end, gds::ElementKind kind, const ShapeFields& before,
-             const ShapeFields& after, bool add_endel);
+  void Rewrite(std::uint64_t begin, const ShapeFields& after);
 
   const InputLayout& in_;
   const ElementFilter& filter_;
@@ -49,6 +34,9 @@ class RecordCopier {
   OutputStream* out_;  // none: only count
   gds::RecordReader reader_;
   gds::ElementGrammar grammar_;
+  gds::Diagnostics ignored_;  // the index pass has reported what is wrong in the file
+  gds::StreamReader element_reader_;
+  gds::Element element_;
   std::uint64_t run_ = 0;
   CopyResult result_;
 };
@@ -59,21 +47,32 @@ CopyResult RecordCopier::Run(std::uint64_t offset, const std::string* name) {
   gds::Record rec;
   std::uint64_t seen = 0;
   bool ended = false;
+  bool header = true;  // STRNAME and STRCLASS come before the first element
+  bool named = false;
   while (!ended && reader_.Next(rec) == gds::RecordReader::Status::kRecord) {
     gds::ElementKind kind;
     if (rec.offset > offset && (rec.type == gds::kBgnStr || rec.type == gds::kEndLib)) {
       reader_.Seek(rec.offset);  // a structure without its ENDSTR: it ends here
       break;
     }
-    if (rec.type == gds::kStrName && name != nullptr && out_ != nullptr) {
-      Flush(rec.offset);
-      out_->records().String(gds::kStrName, *name);
-      run_ = reader_.offset();
+    if (rec.offset == offset) continue;  // BGNSTR
+    if (rec.type == gds::kStrName && header && !named) {
+      named = true;
+      if (name != nullptr && out_ != nullptr) {
+        Flush(rec.offset);
+        out_->records().String(gds::kStrName, *name);
+        run_ = reader_.offset();
+      }
     } else if (rec.type == gds::kEndStr) {
       ended = true;
     } else if (gds::ElementKindOfStart(rec.type, kind)) {
+      header = false;
       if ((++seen & 0xFFF) == 0) CheckStop();
       Element(rec, kind);
+    } else if (!(header && rec.type == gds::kStrClass) && !KeptBetweenElements(rec.type)) {
+      Flush(rec.offset);  // what the format does not allow between elements is left out
+      run_ = reader_.offset();
+      result_.left_out.push_back({rec.offset, rec.type, nullptr});
     }
   }
   if (out_ == nullptr) return result_;
@@ -86,74 +85,37 @@ CopyResult RecordCopier::Run(std::uint64_t offset, const std::string* name) {
 }
 
 void RecordCopier::Element(const gds::Record& start, gds::ElementKind kind) {
-  ShapeFields fields;
-  fields.kind = kind;
-  gds::Record rec;
-  bool has_endel = false;
-  std::uint64_t end = reader_.offset();
-  grammar_.Start(kind);
-  while (reader_.Next(rec) == gds::RecordReader::Status::kRecord) {
-    const gds::ElementRole role = grammar_.Classify(rec).role;
-    if (role == gds::ElementRole::kEnd) {
-      has_endel = true;
-      end = reader_.offset();
-      break;
-    }
-    if (role == gds::ElementRole::kCutOff) {
-      reader_.Seek(rec.offset);  // the next element or the end of the structure
-      end = rec.offset;
-      break;
-    }
-    if (role == gds::ElementRole::kValue) Note(rec, fields);
-    end = reader_.offset();
-  }
+  const ElementRecords element = ReadElementRecords(reader_, kind, grammar_);
+  const std::uint64_t end = element.end;
+  const char* fault = gds::ElementFault(element.facts);
   const bool shape = kind != gds::ElementKind::kSRef && kind != gds::ElementKind::kARef;
-  ShapeFields changed = fields;
-  const Outcome outcome = shape ? filter_.Numbers(changed, counts_) : Outcome::kKept;
+  ShapeFields changed = element.fields;
+  Outcome outcome = Outcome::kDropped;
+  if (fault != nullptr) {
+    result_.left_out.push_back({start.offset, start.type, fault});
+  } else {
+    outcome = shape ? filter_.Numbers(changed, counts_) : Outcome::kKept;
+  }
   if (outcome == Outcome::kDropped) {
     Flush(start.offset);
     run_ = end;
     return;
   }
   if (shape) ++result_.elements;  // references are counted by the caller where it matters
-  if (out_ == nullptr || (outcome == Outcome::kKept && has_endel)) return;  // stays in the run
+  if (out_ == nullptr || (outcome == Outcome::kKept && element.as_written)) return;  // stays in the run
   Flush(start.offset);
-  Patch(start.offset, end, kind, fields, changed, !has_endel);
+  Rewrite(start.offset, changed);
   run_ = end;
 }
 
-// Copies the element's records with the changed numbers written in place of the values the
-// element took; a WIDTH the element lacked goes just before its XY. Repeated and damaged
-// records are copied as they were.
-void RecordCopier::Patch(std::uint64_t begin, std::uint64_t end, gds::ElementKind kind, const ShapeFields& before,
-                         const ShapeFields& after, bool add_endel) {
-  gds::RecordReader reader(in_.data(), end);
-  reader.Seek(begin);
-  gds::Record rec;
-  gds::RecordWriter& w = out_->records();
-  reader.Next(rec);  // the start record
-  w.Raw(rec.type, rec.data_type, {rec.data, rec.size});
-  gds::ElementGrammar grammar;
-  grammar.Start(kind);
-  const bool add_width = after.width && !before.width;
-  while (reader.Next(rec) == gds::RecordReader::Status::kRecord) {
-    const bool value = grammar.Classify(rec).role == gds::ElementRole::kValue;
-    if (value && rec.type == gds::kLayer) {
-      w.Int16(gds::kLayer, static_cast<std::int16_t>(*after.layer));
-      continue;
-    }
-    if (value && rec.type == gds::TypeRecordOf(kind)) {
-      w.Int16(rec.type, static_cast<std::int16_t>(*after.datatype));
-      continue;
-    }
-    if (value && rec.type == gds::kWidth && after.width != before.width) {
-      w.Int32(gds::kWidth, *after.width);
-      continue;
-    }
-    if (value && rec.type == gds::kXY && add_width) w.Int32(gds::kWidth, *after.width);
-    w.Raw(rec.type, rec.data_type, {rec.data, rec.size});
-  }
-  if (add_endel) w.Empty(gds::kEndEl);
+// Writes the element at `begin` anew from its values, with the changed numbers: in the
+// format's order, once each, without the records it did not use, with an ENDEL.
+void RecordCopier::Rewrite(std::uint64_t begin, const ShapeFields& after) {
+  if (!element_reader_.ReadElementAt(begin, element_)) return;
+  element_.layer = after.layer;
+  if (gds::TypeRecordOf(element_.kind) != 0) element_.datatype = after.datatype;
+  if (element_.kind == gds::ElementKind::kPath || element_.kind == gds::ElementKind::kText) element_.width = after.width;
+  gds::WriteElement(out_->records(), element_);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "korvexe/structure_copier.h"
 
+#include <algorithm>
+
 #include "gds/record_reader.h"
 #include "gds/stream_reader.h"
 #include "gds/stream_writer.h"
@@ -21,9 +23,24 @@ std::optional<std::uint64_t> StructureEnd(const InputLayout& in, std::uint64_t o
   reader.Seek(offset);
   gds::Record rec;
   if (reader.Next(rec) != gds::RecordReader::Status::kRecord || rec.type != gds::kBgnStr) return std::nullopt;
+  gds::ElementGrammar grammar;
+  bool header = true;  // STRNAME and STRCLASS come before the first element
+  bool named = false;
   while (reader.Next(rec) == gds::RecordReader::Status::kRecord) {
+    gds::ElementKind kind;
+    if (gds::ElementKindOfStart(rec.type, kind)) {
+      header = false;
+      const ElementRecords e = ReadElementRecords(reader, kind, grammar);
+      if (!e.as_written || gds::ElementFault(e.facts) != nullptr) return std::nullopt;
+      continue;
+    }
     if (rec.type == gds::kEndStr) return reader.offset();
-    if (rec.type == gds::kBgnStr || rec.type == gds::kEndLib) return std::nullopt;
+    if (rec.type == gds::kStrName && header && !named) {
+      named = true;
+      continue;
+    }
+    if (rec.type == gds::kStrClass && header) continue;
+    if (!KeptBetweenElements(rec.type)) return std::nullopt;
   }
   return std::nullopt;
 }
@@ -51,6 +68,23 @@ namespace {
 
 enum class Parts { kWhole, kElements };
 
+// The records of [from, to), between elements, that are written; the others are left out.
+void CopyBetween(const InputLayout& in, std::uint64_t from, std::uint64_t to, OutputStream& out,
+                 std::vector<LeftOut>& left_out) {
+  if (from >= to) return;
+  gds::RecordReader reader(in.data(), to);
+  reader.Seek(from);
+  gds::Record rec;
+  std::uint64_t run = from;
+  while (reader.Next(rec) == gds::RecordReader::Status::kRecord) {
+    if (KeptBetweenElements(rec.type)) continue;
+    CopyRange(in, run, rec.offset, out);
+    left_out.push_back({rec.offset, rec.type, nullptr});
+    run = reader.offset();
+  }
+  CopyRange(in, run, to, out);
+}
+
 CopyResult Copy(const InputLayout& in, std::uint64_t offset, const std::string* name, const ElementEdit& edit,
                 OutputStream* out, Parts parts, const std::function<void()>& before_end) {
   CopyResult result;
@@ -67,17 +101,27 @@ CopyResult Copy(const InputLayout& in, std::uint64_t offset, const std::string* 
       gds::WriteStructureBegin(out->records(), header);
     }
   }
-  std::uint64_t run = reader.offset();
+  std::uint64_t run = reader.offset();  // bytes from here on are not written yet
+  std::uint64_t last = run;             // the end of the element before
   gds::Element e;
   std::uint64_t seen = 0;
   while (reader.NextElement(e)) {
     if ((++seen & 0xFFF) == 0) CheckStop();
     const std::uint64_t begin = e.offset, end = reader.offset();
-    const Outcome outcome = edit(e);
+    if (out != nullptr && begin > last) {  // records between elements
+      CopyRange(in, run, last, *out);
+      CopyBetween(in, last, begin, *out, result.left_out);
+      run = begin;
+    }
+    last = end;
+    const char* fault = gds::ElementFault(gds::FactsOf(e));
+    if (fault != nullptr) result.left_out.push_back({begin, gds::StartRecordOf(e.kind), fault});
+    const Outcome outcome = fault != nullptr ? Outcome::kDropped : edit(e);
     if (outcome != Outcome::kDropped) ++result.elements;
     if (out == nullptr) continue;
-    // An element that lacked its ENDEL is written anew, so that the output has one.
-    if (outcome == Outcome::kKept && EndsWith(in, end, gds::kEndEl)) continue;
+    // An element whose bytes are not a valid element as they stand (no ENDEL, records out of
+    // order, repeated or damaged) is written anew from what it holds.
+    if (outcome == Outcome::kKept && ElementAsWritten(in.data(), end, begin)) continue;
     CopyRange(in, run, begin, *out);
     if (outcome != Outcome::kDropped) gds::WriteElement(out->records(), e);
     run = end;
@@ -85,7 +129,8 @@ CopyResult Copy(const InputLayout& in, std::uint64_t offset, const std::string* 
   if (out != nullptr) {
     std::uint64_t tail = reader.offset();
     if (tail >= run + 4 && EndsWith(in, tail, gds::kEndStr)) tail -= 4;
-    CopyRange(in, run, tail, *out);
+    CopyRange(in, run, std::max(run, std::min(last, tail)), *out);
+    CopyBetween(in, std::max(run, std::min(last, tail)), tail, *out, result.left_out);
     if (parts == Parts::kWhole) {
       if (before_end) before_end();
       out->records().Empty(gds::kEndStr);

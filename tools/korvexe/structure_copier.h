@@ -8,6 +8,7 @@
 #include <string>
 
 #include "gds/element.h"
+#include "korvexe/element_check.h"
 #include "korvexe/element_filter.h"
 #include "korvexe/input_layout.h"
 #include "korvexe/output_file.h"
@@ -20,10 +21,12 @@ using ElementEdit = std::function<Outcome(gds::Element&)>;
 
 struct CopyResult {
   std::uint64_t elements = 0;  // written
+  std::vector<LeftOut> left_out;  // for the caller to warn about (LogLeftOut)
 };
 
 // The end of the structure whose BGNSTR is at `offset` (just after its ENDSTR), or nullopt
-// when it does not end with an ENDSTR of its own.
+// when it does not end with an ENDSTR of its own or cannot be copied byte for byte (an
+// element or a record between elements that would not be written as it stands).
 std::optional<std::uint64_t> StructureEnd(const InputLayout& in, std::uint64_t offset);
 
 // The whole structure as it is, with the STRNAME replaced when `name` is given.

@@ -287,14 +287,20 @@ void Translation::WriteStructure(std::uint32_t s) {
       return;
     }
   }
+  CopyResult copied;
   if (filter_.numbers_only() && !children_change) {
-    totals_.elements += CopyStructureByRecords(in_, st.offset, NewName(s), filter_, counts_, out_).elements +
-                        st.counts[2] + st.counts[3];
-    ++totals_.structures;
-    return;
+    copied = CopyStructureByRecords(in_, st.offset, NewName(s), filter_, counts_, out_);
+    // The record copier counts shapes; the references written are the ones read, less those left out.
+    std::uint64_t references = st.counts[2] + st.counts[3];
+    for (const LeftOut& l : copied.left_out)
+      if (l.why != nullptr && (l.record == gds::kSRef || l.record == gds::kARef) && references > 0) --references;
+    copied.elements += references;
+  } else {
+    const ElementEdit edit = [this, s](gds::Element& e) { return Edit(e, s, counts_, false); };
+    copied = CopyStructure(in_, st.offset, NewName(s), edit, &out_);
   }
-  const ElementEdit edit = [this, s](gds::Element& e) { return Edit(e, s, counts_, false); };
-  totals_.elements += CopyStructure(in_, st.offset, NewName(s), edit, &out_).elements;
+  LogLeftOut(copied.left_out, in_.names[s], log_);
+  totals_.elements += copied.elements;
   ++totals_.structures;
 }
 

@@ -51,6 +51,10 @@ bool ViewIndex::Open(const std::string& path, std::string& error) {
   } else if (!m_hierarchy.undefined.empty()) {
     m_warning = "Referenced but not defined: " + NameOf(m_hierarchy.undefined[0]) +
                 (m_hierarchy.undefined.size() > 1 ? " and others." : ".");
+  } else if (diagnostics.warning_count() > 0 && !diagnostics.issues().empty()) {
+    // Damaged records are not drawn from; say where the first one is.
+    m_warning = "The file has " + std::to_string(diagnostics.warning_count()) +
+                " damaged or odd records, not drawn from; the first: " + diagnostics.issues().front().Text();
   }
 
   std::unordered_map<std::string_view, std::uint32_t> by_name;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "gds/mistyped_records.h"
 #include "gds/odd_records.h"
 #include "lumat/arguments.h"
 #include "lumat/view_index.h"
@@ -113,6 +114,21 @@ TEST(ViewIndexTest, OddElementRecordsAreReadAsTheScannerAndTheEngineReadThem) {
   // The viewer's tree box is the scanner's.
   EXPECT_EQ(index.TreeBox(*index.DefaultTop()).min_x, -500);
   EXPECT_EQ(index.TreeBox(*index.DefaultTop()).max_y, 3050);
+}
+
+TEST(ViewIndexTest, MistypedRecordsAreReportedWithTheirOffsetAndNotDrawnFrom) {
+  const std::string path = TempPath("mistyped_records.gds");
+  const gds::testing::MistypedLibrary lib = gds::testing::WriteMistypedRecordsLibrary(path);
+  ViewIndex index;
+  std::string error;
+  ASSERT_TRUE(index.Open(path, error)) << error;
+  EXPECT_FALSE(index.broken());
+  EXPECT_NE(index.warning().find("offset " + std::to_string(lib.real_layer) + ": LAYER in structure TOP: record of the wrong data type"),
+            std::string::npos) << index.warning();
+  const ShapeTable* shapes = index.Shapes(*index.DefaultTop(), {});
+  ASSERT_NE(shapes, nullptr);
+  ASSERT_EQ(shapes->shapes.size(), 1u);  // only the good square: no layer 16640, no short points
+  EXPECT_EQ(shapes->shapes[0].slot, *index.layers().SlotOf(MakeLayerKey(1, 0)));
 }
 
 TEST(ViewIndexTest, TypeRecordBeforeTheLayerStillNamesThePair) {
