@@ -39,6 +39,17 @@ class ScanRunTest : public test::CompanionTest {
     std::filesystem::remove(RecordPath());
   }
 
+  // A scan that failed or was stopped leaves the job and the earlier report as they were.
+  void ExpectNothingChanged(const ScanResult& before, const JobSettings& settingsBefore) const {
+    EXPECT_EQ(settings_.InputFile, settingsBefore.InputFile);
+    EXPECT_EQ(settings_.LayerList, settingsBefore.LayerList);
+    EXPECT_EQ(scan_.ScannedFile, before.ScannedFile);
+    EXPECT_EQ(scan_.ReportFile, before.ReportFile);
+    EXPECT_EQ(scan_.StructureNames, before.StructureNames);
+    EXPECT_EQ(scan_.TopStructure, before.TopStructure);
+    EXPECT_TRUE(std::filesystem::exists(before.ReportFile));
+  }
+
   JobSettings settings_;
   ScanResult scan_;
   Launcher launcher_;
@@ -122,13 +133,7 @@ TEST_F(ScanRunTest, ScannerErrorChangesNothingButStatus) {
   EXPECT_TRUE(ReadRecord().present);
   EXPECT_EQ(MessageTexts(), Args{"Error occurred in scanning file " + input + ".\nquarn.exe: warning: something"});
   EXPECT_EQ(host_.LastStatus(), "Failed Scanning GDS File");
-  EXPECT_EQ(settings_.InputFile, settingsBefore.InputFile);
-  EXPECT_EQ(settings_.LayerList, settingsBefore.LayerList);
-  EXPECT_EQ(scan_.ScannedFile, before.ScannedFile);
-  EXPECT_EQ(scan_.ReportFile, before.ReportFile);
-  EXPECT_EQ(scan_.StructureNames, before.StructureNames);
-  EXPECT_EQ(scan_.TopStructure, before.TopStructure);
-  EXPECT_TRUE(std::filesystem::exists(before.ReportFile));
+  ExpectNothingChanged(before, settingsBefore);
   EXPECT_EQ(host_.structureWindowsClosed, 1);
   EXPECT_EQ(host_.logViewEmptied, 0);
   EXPECT_TRUE(host_.panelUpdates.empty());
@@ -217,13 +222,7 @@ TEST_F(ScanRunTest, StoppedScanLeavesEverythingAsItWas) {
   EXPECT_FALSE(Scan(dataDir_ + "/huge.gds"));
   EXPECT_EQ(host_.LastStatus(), "Scan cancelled");
   EXPECT_TRUE(host_.messages.empty());
-  EXPECT_EQ(settings_.InputFile, settingsBefore.InputFile);
-  EXPECT_EQ(settings_.LayerList, settingsBefore.LayerList);
-  EXPECT_EQ(scan_.ScannedFile, before.ScannedFile);
-  EXPECT_EQ(scan_.ReportFile, before.ReportFile);
-  EXPECT_EQ(scan_.StructureNames, before.StructureNames);
-  EXPECT_EQ(scan_.TopStructure, before.TopStructure);
-  EXPECT_TRUE(std::filesystem::exists(before.ReportFile));
+  ExpectNothingChanged(before, settingsBefore);
   EXPECT_EQ(host_.logViewEmptied, 0);
   EXPECT_TRUE(host_.recentFiles.empty());
 }
