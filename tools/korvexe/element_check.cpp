@@ -99,7 +99,7 @@ ElementRecords ReadElementRecords(gds::RecordReader& reader, gds::ElementKind ki
   while (reader.Next(rec) == gds::RecordReader::Status::kRecord) {
     const gds::ElementVerdict v = grammar.Classify(rec);
     if (v.role == gds::ElementRole::kEnd) {
-      ended = true;
+      ended = rec.data_type == gds::kNoData && rec.size == 0;  // else written anew with a proper ENDEL
       e.end = reader.offset();
       break;
     }
@@ -128,12 +128,15 @@ bool ElementAsWritten(const std::uint8_t* data, std::size_t size, std::uint64_t 
   reader.Seek(offset);
   gds::Record start;
   gds::ElementKind kind;
-  if (reader.Next(start) != gds::RecordReader::Status::kRecord || !gds::ElementKindOfStart(start.type, kind))
+  if (reader.Next(start) != gds::RecordReader::Status::kRecord || !gds::ElementKindOfStart(start.type, kind) ||
+      !StartAsWritten(start))
     return false;
   gds::ElementGrammar grammar;
   const ElementRecords e = ReadElementRecords(reader, kind, grammar);
   return e.as_written && gds::ElementFault(e.facts) == nullptr;
 }
+
+bool StartAsWritten(const gds::Record& start) { return start.data_type == gds::kNoData && start.size == 0; }
 
 bool KeptBetweenElements(std::uint8_t type) { return type == gds::kPropAttr || type == gds::kPropValue; }
 

@@ -29,6 +29,9 @@ struct ElementRecords {
 // then at the record after it.
 ElementRecords ReadElementRecords(gds::RecordReader& reader, gds::ElementKind kind, gds::ElementGrammar& grammar);
 
+// Whether an element's start record (BOUNDARY, PATH, ...) is as the format writes it.
+bool StartAsWritten(const gds::Record& start);
+
 // Whether the element starting at `offset` can be copied byte for byte.
 bool ElementAsWritten(const std::uint8_t* data, std::size_t size, std::uint64_t offset);
 

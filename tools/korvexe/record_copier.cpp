@@ -102,7 +102,7 @@ void RecordCopier::Element(const gds::Record& start, gds::ElementKind kind) {
     return;
   }
   if (shape) ++result_.elements;  // references are counted by the caller where it matters
-  if (out_ == nullptr || (outcome == Outcome::kKept && element.as_written)) return;  // stays in the run
+  if (out_ == nullptr || (outcome == Outcome::kKept && element.as_written && StartAsWritten(start))) return;  // stays in the run
   Flush(start.offset);
   Rewrite(start.offset, changed);
   run_ = end;

@@ -30,6 +30,7 @@ std::optional<std::uint64_t> StructureEnd(const InputLayout& in, std::uint64_t o
     gds::ElementKind kind;
     if (gds::ElementKindOfStart(rec.type, kind)) {
       header = false;
+      if (!StartAsWritten(rec)) return std::nullopt;
       const ElementRecords e = ReadElementRecords(reader, kind, grammar);
       if (!e.as_written || gds::ElementFault(e.facts) != nullptr) return std::nullopt;
       continue;

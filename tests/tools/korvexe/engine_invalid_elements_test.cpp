@@ -51,7 +51,12 @@ BadInput WriteBadInput(const std::string& path) {
   gds::WriteStructureBegin(w, top);
   const auto mark = [&](const std::string& words) { bad.left_out.push_back({w.bytes_written(), words}); };
 
-  Rect4(w, 2);  // good
+  // Good, but its start record has a data type: written anew with a proper one.
+  w.Raw(gds::kBoundary, gds::kAscii, {});
+  w.Int16(gds::kLayer, 2);
+  w.Int16(gds::kDatatype, 0);
+  w.Points(std::vector<Point>{{0, 0}, {10, 0}, {10, 10}, {0, 0}});
+  w.Empty(gds::kEndEl);
   mark("(BOUNDARY) not written: element without XY");
   w.Empty(gds::kBoundary);
   w.Int16(gds::kLayer, 3);
