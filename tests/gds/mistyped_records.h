@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "gds/element.h"
+#include "gds/hand_made_stream.h"
 #include "gds/record_writer.h"
 #include "gds/stream_writer.h"
 
@@ -26,12 +27,7 @@ inline MistypedLibrary MistypedRecordsLibrary() {
   MemorySink sink;
   {
     RecordWriter w(sink);
-    LibraryHeader header;
-    header.name = "MISTYPED";
-    WriteLibraryHeader(w, header);
-    StructureHeader s;
-    s.name = "TOP";
-    WriteStructureBegin(w, s);
+    const StructureHeader s = BeginLibraryAndStructure(w, "MISTYPED", "TOP");
     const std::vector<Point> square{{0, 0}, {10, 0}, {10, 10}, {0, 0}};
     w.Empty(kBoundary);
     w.Int16(kLayer, 1);

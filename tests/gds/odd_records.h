@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "gds/element.h"
+#include "gds/hand_made_stream.h"
 #include "gds/record_writer.h"
 #include "gds/stream_writer.h"
 
@@ -25,12 +26,7 @@ inline std::vector<std::uint8_t> OddRecordsLibrary() {
   MemorySink sink;
   {
     RecordWriter w(sink);
-    LibraryHeader lib;
-    lib.name = "ODDLIB";
-    WriteLibraryHeader(w, lib);
-    StructureHeader s;
-    s.name = "ODD";
-    WriteStructureBegin(w, s);
+    const StructureHeader s = BeginLibraryAndStructure(w, "ODDLIB", "ODD");
 
     w.Empty(kBoundary);
     w.Int16(kLayer, 5);

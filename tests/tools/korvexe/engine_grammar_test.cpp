@@ -6,6 +6,7 @@
 #include <map>
 #include <utility>
 
+#include "gds/hand_made_stream.h"
 #include "gds/odd_records.h"
 #include "gds/record_writer.h"
 #include "gds/stream_writer.h"
@@ -84,12 +85,7 @@ TEST(GrammarInEngineOrder, AWidthAfterThePointsIsWidenedWhereItStands) {
     gds::FileSink sink;
     ASSERT_TRUE(sink.Open(in));
     gds::RecordWriter w(sink);
-    gds::LibraryHeader lib;
-    lib.name = "LIB";
-    gds::WriteLibraryHeader(w, lib);
-    gds::StructureHeader top;
-    top.name = "TOP";
-    gds::WriteStructureBegin(w, top);
+    const gds::StructureHeader top = gds::testing::BeginLibraryAndStructure(w, "LIB", "TOP");
     w.Empty(gds::kPath);
     w.Int16(gds::kLayer, 1);
     w.Int16(gds::kDatatype, 0);

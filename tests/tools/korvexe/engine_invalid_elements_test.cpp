@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "gds/hand_made_stream.h"
 #include "gds/record.h"
 #include "gds/record_reader.h"
 #include "gds/record_writer.h"
@@ -38,12 +39,7 @@ BadInput WriteBadInput(const std::string& path) {
   gds::FileSink sink;
   EXPECT_TRUE(sink.Open(path));
   gds::RecordWriter w(sink);
-  gds::LibraryHeader lib;
-  lib.name = "BAD";
-  gds::WriteLibraryHeader(w, lib);
-  gds::StructureHeader a;
-  a.name = "A";
-  gds::WriteStructureBegin(w, a);
+  const gds::StructureHeader a = gds::testing::BeginLibraryAndStructure(w, "BAD", "A");
   Rect4(w, 1);
   gds::WriteStructureEnd(w, a);
   gds::StructureHeader top;
