@@ -236,10 +236,10 @@ LaunchResult Launcher::Launch(const LaunchRequest& request) {
 }
 
 std::string LastErrorLine(const std::string& errorOutput) {
-  std::size_t end = errorOutput.find_last_not_of("\r\n\t ");
+  const std::size_t end = errorOutput.find_last_not_of("\r\n\t ");
   if (end == std::string::npos) return {};
-  const std::size_t start = errorOutput.find_last_of('\n', end);
-  return errorOutput.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start == std::string::npos ? 0 : start + 1));
+  const std::size_t start = errorOutput.find_last_of('\n', end) + 1;  // npos + 1 is 0
+  return errorOutput.substr(start, end + 1 - start);
 }
 
 bool Launcher::Stop() {
