@@ -14,7 +14,7 @@
 #include "ui/job_file_move.h"
 #include "ui/main_frame.h"
 #include "ui/pentra_view.h"
-#include "ui/product_info.h"
+#include "core/support/product_info.h"
 #include "ui/user_prompts.h"
 
 namespace korvex {

@@ -8,6 +8,7 @@
 
 #include "core/support/file_io.h"
 #include "core/support/paths.h"
+#include "core/support/product_info.h"
 #include "korvexe/engine_log.h"
 #include "korvexe/engine_options.h"
 #include "korvexe/input_layout.h"
@@ -111,7 +112,7 @@ EngineRun RunEngine(const std::vector<std::string>& args, const std::string& wor
     log.Error(text);
     std::fprintf(stderr, "%s: error: %s\n", kProgramName, text.c_str());
   };
-  log.Line(std::string(kProgramName) + " version " + kProgramVersion);
+  log.Line(std::string(kProgramName) + " version " + kProductVersion);
   log.Line("Arguments:" + ArgumentLine(args));
   log.Line("Working directory: " + working_directory);
 

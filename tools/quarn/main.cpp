@@ -1,5 +1,6 @@
 // quarn.exe: scans a GDSII file and writes the scan report the front end reads.
 //   quarn.exe INPUT -sh -sea -elmcnt -dtp -o:REPORT [-maxlines:N] [-threads:N]
+//   quarn.exe --help | --version
 // Exit 0 after writing the report; 1 with one line on standard error when the input cannot be
 // read or is not GDSII, or the report cannot be written; 2 for a command line without input.
 #include <algorithm>
@@ -14,11 +15,13 @@
 #include <unistd.h>
 
 #include "core/support/bus_error_exit.h"
+#include "core/support/command_line_info.h"
 #include "core/support/file_io.h"
 #include "core/support/replace_file.h"
 #include "gds/hierarchy.h"
 #include "gds/layout_summary.h"
 #include "gds/mapped_file.h"
+#include "quarn/help_text.h"
 #include "quarn/report.h"
 
 namespace {
@@ -78,6 +81,8 @@ bool ParseArguments(int argc, char** argv, Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const korvex::InfoRequest info = korvex::InfoRequestOf(argc, argv); info != korvex::InfoRequest::kNone)
+    return korvex::AnswerInfoRequest(info, kProgram, korvex::quarn::HelpText());
   Arguments args;
   if (!ParseArguments(argc, argv, args)) return 2;
   korvex::InstallBusErrorExit(kProgram, 1);
