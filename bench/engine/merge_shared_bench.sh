@@ -8,7 +8,7 @@
 # the ratios to cp. Deletes everything it made.
 # Usage: merge_shared_bench.sh BIN_DIR [SIZE] [RUNS]
 set -euo pipefail
-bin="${1:?usage: merge_shared_bench.sh BIN_DIR [SIZE] [RUNS]}"
+bin="$(cd "${1:?usage: merge_shared_bench.sh BIN_DIR [SIZE] [RUNS]}" && pwd)"
 size="${2:-256M}"
 runs="${3:-3}"
 

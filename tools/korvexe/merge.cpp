@@ -170,12 +170,16 @@ std::optional<Placement> Merger::EarlierWithSameContent(
   const std::string& name = files_[later.file]->names[later.structure];
   const auto it = kept.find(name);
   const std::vector<Placement> only_first{first_.at(name)};
-  const ContentDigest& digest = Digest(later);
-  if (!digest.comparable) return std::nullopt;
+  const auto& counts = files_[later.file]->summary.structures[later.structure].counts;
   for (const Placement& earlier : it == kept.end() ? only_first : it->second) {
     // Repeats within one file stay what they were: conflicts.
-    if (earlier.file >= later.file || !(Digest(earlier) == digest)) continue;
+    if (earlier.file >= later.file || files_[earlier.file]->summary.structures[earlier.structure].counts != counts)
+      continue;
     if (o_.merge == MergeMode::kAdd && DifferingChild(later, earlier)) continue;
+    // Most repeats are copies of one library: their stored bytes are compared first.
+    if (SameStoredBytes(DefinitionOf(earlier), DefinitionOf(later))) return earlier;
+    const ContentDigest& digest = Digest(later);
+    if (!digest.comparable || !(Digest(earlier) == digest)) continue;
     if (!FirstDifference(DefinitionOf(earlier), DefinitionOf(later))) return earlier;
   }
   return std::nullopt;

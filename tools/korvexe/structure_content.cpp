@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "gds/record.h"
+#include "gds/record_reader.h"
 #include "gds/record_writer.h"
 #include "gds/stream_reader.h"
 #include "gds/stream_writer.h"
 #include "korvexe/element_filter.h"
 #include "korvexe/run_control.h"
+#include "korvexe/structure_copier.h"
 
 namespace korvex::engine {
 
@@ -110,6 +112,32 @@ std::string MoreElements(ContentReader& longer, const char* which) {
 }
 
 }  // namespace
+
+namespace {
+
+// The bytes of a structure after its STRNAME up to its ENDSTR, when it can be written as it is.
+std::optional<std::string_view> StoredBody(const InputLayout& in, std::uint32_t s) {
+  const std::uint64_t offset = in.summary.structures[s].offset;
+  const std::optional<std::uint64_t> end = StructureEnd(in, offset);
+  if (!end) return std::nullopt;
+  gds::RecordReader reader(in.data(), *end);
+  reader.Seek(offset);
+  gds::Record rec;
+  if (reader.Next(rec) != gds::RecordReader::Status::kRecord || rec.type != gds::kBgnStr ||
+      reader.Next(rec) != gds::RecordReader::Status::kRecord || rec.type != gds::kStrName)
+    return std::nullopt;
+  const std::uint64_t start = reader.offset();
+  return std::string_view(reinterpret_cast<const char*>(in.data()) + start, *end - start);
+}
+
+}  // namespace
+
+bool SameStoredBytes(const Definition& first, const Definition& later) {
+  if (first.scale != later.scale) return false;
+  const std::optional<std::string_view> a = StoredBody(*first.file, first.structure);
+  const std::optional<std::string_view> b = a ? StoredBody(*later.file, later.structure) : std::nullopt;
+  return a && b && *a == *b;
+}
 
 ContentDigest DigestStructure(const InputLayout& in, std::uint32_t s, std::int64_t scale) {
   ContentReader reader({&in, s, scale});

@@ -36,6 +36,11 @@ struct Definition {
   std::int64_t scale = 1;
 };
 
+// True when both definitions are stored alike byte for byte after their names and take the
+// same factor: then their content is the same without reading a single element. False says
+// nothing (another writer may store the same content otherwise).
+bool SameStoredBytes(const Definition& first, const Definition& later);
+
 // The first thing in which the `later` definition differs from the `first` one, in words for
 // the log ("element 3, record XY", "the later definition has 2 more elements"), or nullopt
 // when their content is the same byte for byte.

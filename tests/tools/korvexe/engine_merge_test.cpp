@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "core/job/engine_arguments.h"
+#include "gds/hand_made_stream.h"
+#include "gds/record.h"
 #include "tools/korvexe/engine_fixture.h"
 
 namespace korvex::enginetest {
@@ -255,6 +257,37 @@ TEST_F(SharedCells, ThirdFileMatchesTheRenamedCopyOfTheSecond) {
   EXPECT_EQ(out_.Find("DIFF_2"), nullptr) << r.log;
   EXPECT_NE(FindRef("TOP3", "DIFF_1"), nullptr);
   EXPECT_NE(r.log.find("Identical: 3 later definitions"), std::string::npos) << r.log;
+}
+
+TEST_F(SharedCells, ContentStoredOtherwiseIsStillIdentical) {
+  // Another writer's SHARED: its LAYER is a 4-byte integer, so its bytes differ from the
+  // input's, but it is the same boundary with the same property.
+  gds::MemorySink sink;
+  {
+    gds::RecordWriter w(sink);
+    const gds::StructureHeader shared = gds::testing::BeginLibraryAndStructure(w, "OTHER", "SHARED");
+    w.Empty(gds::kBoundary);
+    w.Int32(gds::kLayer, 1);
+    w.Int16(gds::kDatatype, 0);
+    w.Points(std::vector<gds::Point>{{0, 0}, {0, 10}, {10, 10}, {10, 0}, {0, 0}});
+    w.Int16(gds::kPropAttr, 1);
+    w.String(gds::kPropValue, "x");
+    w.Empty(gds::kEndEl);
+    gds::WriteStructureEnd(w, shared);
+    gds::StructureHeader top;
+    top.name = "TOP2";
+    gds::WriteStructureBegin(w, top);
+    gds::WriteElement(w, Ref("SHARED", 0, 0));
+    gds::WriteStructureEnd(w, top);
+    gds::WriteLibraryEnd(w);
+    ASSERT_TRUE(w.Flush());
+  }
+  WriteText(dir_.File("other.gds"), std::string(sink.bytes.begin(), sink.bytes.end()));
+  const EngineResult r = RunJob(2, false, {dir_.File("other.gds")});
+  ASSERT_EQ(r.exit_code, 0) << r.log;
+  EXPECT_EQ(out_.Find("SHARED_1"), nullptr) << r.log;
+  EXPECT_NE(FindRef("TOP2", "SHARED"), nullptr);
+  EXPECT_NE(r.log.find("Identical: 1 later definitions"), std::string::npos) << r.log;
 }
 
 }  // namespace
