@@ -37,7 +37,7 @@ std::string AtOffset(std::string_view what, std::uint64_t offset) {
 // Collects inflated bytes and hands them to the output in large writes.
 class Sink {
  public:
-  explicit Sink(int fd) : fd_(fd), buffer_(kChunk) {}
+  explicit Sink(int fd, std::uint64_t limit = UINT64_MAX) : fd_(fd), limit_(limit), buffer_(kChunk) {}
   std::uint8_t* free() { return buffer_.data() + used_; }
   std::size_t room() const { return buffer_.size() - used_; }
   // `n` more bytes were put at free(); flushes when full.
@@ -46,6 +46,10 @@ class Sink {
     return used_ < buffer_.size() || Flush();
   }
   bool Flush() {
+    if (written_ + used_ > limit_) {
+      errno = ENOSPC;
+      return false;
+    }
     if (used_ > 0 && !WriteAll(fd_, std::string_view(reinterpret_cast<const char*>(buffer_.data()), used_)))
       return false;
     written_ += used_;
@@ -56,6 +60,7 @@ class Sink {
 
  private:
   int fd_;
+  std::uint64_t limit_;
   std::vector<std::uint8_t> buffer_;
   std::size_t used_ = 0;
   std::uint64_t written_ = 0;
@@ -276,8 +281,8 @@ Codec DefaultCodec() { return HasCodec(Codec::kIsal) ? Codec::kIsal : Codec::kZl
 const char* CodecName(Codec codec) { return codec == Codec::kIsal ? "ISA-L" : "zlib"; }
 
 GzipResult InflateToFile(const std::uint8_t* data, std::size_t size, int out, Codec codec,
-                         const ByteProgress& progress) {
-  Sink sink(out);
+                         const ByteProgress& progress, std::uint64_t limit) {
+  Sink sink(out, limit);
 #ifdef KORVEX_HAVE_ISAL
   if (codec == Codec::kIsal) return Finish(InflateIsal(data, size, sink, progress), sink, false);
 #endif

@@ -29,10 +29,11 @@ struct GzipResult {
   std::string error;          // why not, with the offset in the compressed bytes where it applies
 };
 
-// Inflates every member of the gzip stream [data, data + size) onto descriptor `out`.
-// Trailing zero bytes (padding) are allowed; anything else after the last member is damage.
+// Inflates every member of the gzip stream [data, data + size) onto descriptor `out`, failing
+// once more than `limit` bytes would be written. Trailing zero bytes (padding) are allowed;
+// anything else after the last member is damage.
 GzipResult InflateToFile(const std::uint8_t* data, std::size_t size, int out, Codec codec,
-                         const ByteProgress& progress = {});
+                         const ByteProgress& progress = {}, std::uint64_t limit = UINT64_MAX);
 
 // Compresses `size` bytes read from descriptor `in` (from its start) as one gzip member onto
 // descriptor `out`.

@@ -1,7 +1,10 @@
 #include "gds/layout_file.h"
 
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstdlib>
@@ -27,6 +30,22 @@ int CreateUnnamedFile(const std::string& folder) {
   return named;
 }
 
+namespace {
+
+// What an inflated layout may take of the folder's file system: its free space less a reserve,
+// so that a small file that inflates without end (or a huge one) cannot fill the system's
+// temporary space.
+std::uint64_t RoomIn(const std::string& folder) {
+  struct statvfs fs {};
+  if (::statvfs(folder.c_str(), &fs) != 0) return UINT64_MAX;
+  const std::uint64_t free = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
+  const std::uint64_t total = static_cast<std::uint64_t>(fs.f_blocks) * fs.f_frsize;
+  const std::uint64_t reserve = std::max<std::uint64_t>(total / 20, std::min<std::uint64_t>(total / 5, 1ull << 30));
+  return free > reserve ? free - reserve : 0;
+}
+
+}  // namespace
+
 bool OpenLayoutFile(const std::string& path, MappedFile& file, LayoutFileInfo& info, std::string& error,
                     const ByteProgress& progress) {
   info = LayoutFileInfo{};
@@ -45,7 +64,7 @@ bool OpenLayoutFile(const std::string& path, MappedFile& file, LayoutFileInfo& i
     return false;
   }
   file.AdviseSequential();
-  const GzipResult inflated = InflateToFile(file.data(), file.size(), fd, DefaultCodec(), progress);
+  const GzipResult inflated = InflateToFile(file.data(), file.size(), fd, DefaultCodec(), progress, RoomIn(folder));
   file.Close();
   if (!inflated.ok) {
     error = inflated.error;

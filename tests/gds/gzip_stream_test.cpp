@@ -131,6 +131,21 @@ TEST(Gzip, DamageIsRefusedWithItsOffset) {
   }
 }
 
+TEST(Gzip, InflatingStopsAtItsLimit) {
+  // A small file can stand for a huge one; the limit keeps it from filling the disk.
+  const Bytes zeros(6u << 20, 0);
+  const Bytes packed = Deflate(zeros, DefaultCodec());
+  ASSERT_LT(packed.size(), 64u << 10);
+  for (Codec codec : Codecs()) {
+    const int out = CreateUnnamedFile(TemporaryFolder());
+    const GzipResult result = InflateToFile(packed.data(), packed.size(), out, codec, {}, 1u << 20);
+    EXPECT_FALSE(result.ok) << CodecName(codec);
+    EXPECT_EQ(result.error, "cannot write the decompressed layout: No space left on device");
+    EXPECT_EQ(ReadAll(out).size(), 0u) << "nothing beyond the limit is written";
+    ::close(out);
+  }
+}
+
 TEST(Gzip, ProgressCanStopTheWork) {
   const Bytes plain = SampleBytes(12u << 20, 5);
   const Bytes packed = Deflate(plain, DefaultCodec());
