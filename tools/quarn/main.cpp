@@ -20,7 +20,7 @@
 #include "core/support/replace_file.h"
 #include "gds/hierarchy.h"
 #include "gds/layout_summary.h"
-#include "gds/mapped_file.h"
+#include "gds/layout_file.h"
 #include "quarn/help_text.h"
 #include "quarn/report.h"
 
@@ -94,8 +94,10 @@ int main(int argc, char** argv) {
   }
 
   korvex::gds::MappedFile file;
-  if (!file.Open(args.input)) {
-    std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, args.input.c_str(), file.error().c_str());
+  korvex::gds::LayoutFileInfo stored;
+  std::string error;
+  if (!korvex::gds::OpenLayoutFile(args.input, file, stored, error)) {
+    std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, args.input.c_str(), error.c_str());
     return 1;
   }
   file.AdviseSequential();
@@ -133,6 +135,7 @@ int main(int argc, char** argv) {
     korvex::quarn::ReportOptions report;
     report.input_path = args.input;
     report.file_size = file_size;
+    if (stored.compressed) report.compressed_size = stored.stored_size;
     report.max_lines = args.max_lines;
     korvex::quarn::WriteReport(summary, hierarchy, diagnostics, report, sink);
     ok = sink.Flush();
