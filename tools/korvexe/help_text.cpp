@@ -12,8 +12,9 @@ Writes the GDSII file INPUT, filtered or merged, to OUTPUT. TOP names the struct
 whose tree is kept; an empty TOP ("") keeps every structure; %XX stands for a byte of
 a name. The run's log is INPUT's name with the extension .log in the current folder,
 which also holds the merge list korvex.lst. OUTPUT is written to a temporary file
-beside it and takes its place only after a complete write.
-
+beside it and takes its place only after a complete write; an OUTPUT named *.gz is
+written gzip-compressed.
+)") + std::string(kCompressedHelp) + R"(
 Merge modes: the tree of TOP and every structure of the files listed in korvex.lst
 (one path per line) go into one library; units are brought to the finest grid.
 Definitions of one name that are identical after that are written once, in every mode.

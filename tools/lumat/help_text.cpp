@@ -1,15 +1,17 @@
 #include "lumat/help_text.h"
 
+#include "core/support/command_line_info.h"
+
 namespace korvex::lumat {
 
 std::string HelpText() {
-  return R"(Usage: lumat.exe FILE [-title:TEXT] [-top:NAME]
+  return std::string(R"(Usage: lumat.exe FILE [-title:TEXT] [-top:NAME]
        lumat.exe --help | --version
 
 Shows a structure of the GDSII file FILE with its hierarchy in a window: wheel to zoom
 at the cursor, drag to pan, Home or F to fit, a layer list with check boxes, the
 cursor position in user units in the status bar.
-
+)") + std::string(kCompressedHelp) + R"(
 Switches (their names in any case):
   -title:TEXT    the window's title
   -top:NAME      the structure shown (%XX stands for a byte of the name); without it,

@@ -10,7 +10,7 @@ std::string HelpText() {
 
 Scans the GDSII file INPUT and writes the plain-text scan report that Korvex reads:
 structures, layers and datatypes in use, element counts, extents and the hierarchy.
-
+)") + std::string(kCompressedHelp) + R"(
 Switches:
   -sh, -sea, -elmcnt, -dtp
                  accepted as the front end passes them; every section of the

@@ -17,6 +17,11 @@ InfoRequest InfoRequestOf(int argc, const char* const* argv);
 std::string VersionText(std::string_view program);
 
 // The help text's paragraph on the progress channel, for the programs that write one.
+// Said by each program of the one file it reads.
+inline constexpr std::string_view kCompressedHelp =
+    "A gzip-compressed file (told by its first bytes, under any name) is inflated once\n"
+    "into an unnamed temporary file in $TMPDIR (default /tmp) and read from there.\n";
+
 inline constexpr std::string_view kProgressHelp =
     "Environment:\n"
     "  KORVEX_PROGRESS_FD  when set to a descriptor number, progress lines\n"
