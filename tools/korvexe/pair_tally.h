@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -32,16 +31,10 @@ struct PairCount {
   std::optional<PairKey> target;  // the pair written; none: the layer or datatype choice drops it
 };
 
+// Counted once per element of every job, so a lookup must cost next to nothing: an open
+// addressing table that stays small (a layout uses a few hundred pairs at most).
 class PairTally {
  public:
-  PairTally() = default;
-  PairTally(const PairTally& other) : counts_(other.counts_) {}
-  PairTally& operator=(const PairTally& other) {
-    counts_ = other.counts_;
-    last_ = nullptr;
-    return *this;
-  }
-
   // One element met with pair `key`, and whether it was written.
   void Count(PairKey key, bool written) {
     PairCount& c = At(key);
@@ -64,20 +57,29 @@ class PairTally {
   std::uint64_t out() const;
 
  private:
-  // Elements of one pair tend to follow each other: the last entry is kept at hand.
-  PairCount& At(PairKey key) {
-    if (last_ == nullptr || key != last_key_) {
-      auto [it, fresh] = counts_.try_emplace(key);
-      if (fresh) it->second.target = key;
-      last_ = &it->second;
-      last_key_ = key;
-    }
-    return *last_;
-  }
+  struct Slot {
+    bool used = false;
+    PairKey key = 0;
+    PairCount count;
+  };
 
-  std::unordered_map<PairKey, PairCount> counts_;
-  PairKey last_key_ = 0;
-  PairCount* last_ = nullptr;
+  PairCount& At(PairKey key) {
+    if (!slots_.empty()) {
+      for (std::size_t i = Hash(key);; i = (i + 1) & (slots_.size() - 1)) {
+        Slot& slot = slots_[i];
+        if (slot.used && slot.key == key) return slot.count;
+        if (!slot.used) break;
+      }
+    }
+    return Insert(key);
+  }
+  std::size_t Hash(PairKey key) const {
+    return static_cast<std::size_t>((key * 0x9E3779B1u) >> 7) & (slots_.size() - 1);
+  }
+  PairCount& Insert(PairKey key);
+
+  std::vector<Slot> slots_;  // a power of two in size, at most half used
+  std::size_t used_ = 0;
 };
 
 }  // namespace korvex::engine
