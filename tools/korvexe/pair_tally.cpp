@@ -1,20 +1,16 @@
 #include "korvexe/pair_tally.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace korvex::engine {
-
-std::optional<PairKey> PairOf(gds::ElementKind kind, const std::optional<std::uint16_t>& layer,
-                              const std::optional<std::uint16_t>& datatype) {
-  if (kind == gds::ElementKind::kSRef || kind == gds::ElementKind::kARef || !layer || !datatype) return std::nullopt;
-  return KeyOf(*layer, *datatype);
-}
 
 PairCount& PairTally::Insert(PairKey key) {
   if (2 * (used_ + 1) > slots_.size()) {
     std::vector<Slot> old(std::max<std::size_t>(64, 2 * slots_.size()));
     old.swap(slots_);
     used_ = 0;
+    shift_ = 64 - std::countr_zero(slots_.size());
     for (const Slot& slot : old)
       if (slot.used) Insert(slot.key) = slot.count;
   }

@@ -21,8 +21,11 @@ inline std::uint16_t DatatypeOf(PairKey key) { return static_cast<std::uint16_t>
 
 // The pair of a shape (boundary, path, box, node, text: its LAYER and DATATYPE, TEXTTYPE,
 // BOXTYPE or NODETYPE); none for a reference or a shape that lacks either number.
-std::optional<PairKey> PairOf(gds::ElementKind kind, const std::optional<std::uint16_t>& layer,
-                              const std::optional<std::uint16_t>& datatype);
+inline std::optional<PairKey> PairOf(gds::ElementKind kind, const std::optional<std::uint16_t>& layer,
+                                     const std::optional<std::uint16_t>& datatype) {
+  if (kind == gds::ElementKind::kSRef || kind == gds::ElementKind::kARef || !layer || !datatype) return std::nullopt;
+  return KeyOf(*layer, *datatype);
+}
 inline std::optional<PairKey> PairOf(const gds::Element& e) { return PairOf(e.kind, e.layer, e.datatype); }
 
 struct PairCount {
@@ -73,13 +76,15 @@ class PairTally {
     }
     return Insert(key);
   }
+  // The top bits of a multiplicative hash: layer and datatype both reach them.
   std::size_t Hash(PairKey key) const {
-    return static_cast<std::size_t>((key * 0x9E3779B1u) >> 7) & (slots_.size() - 1);
+    return static_cast<std::size_t>((std::uint64_t{key} * 0x9E3779B97F4A7C15ull) >> shift_);
   }
   PairCount& Insert(PairKey key);
 
   std::vector<Slot> slots_;  // a power of two in size, at most half used
   std::size_t used_ = 0;
+  int shift_ = 64;  // 64 less the bits of a slot index
 };
 
 }  // namespace korvex::engine
