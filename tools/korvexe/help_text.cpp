@@ -55,7 +55,7 @@ Filters (plain translation only; 0 means no limit):
   --version      show the version and exit
 An unknown switch is an error.
 
-)") + std::string(kProgressHelp) + R"(
+)" + std::string(kProgressHelp) + R"(
 Exit status:
   0       a clean run
   1-127   the run wrote its output; the number of warnings and errors (at most 127)

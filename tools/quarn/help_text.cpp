@@ -25,7 +25,7 @@ Switches:
   --version      show the version and exit
 Other switches are ignored with a warning on standard error.
 
-)") + std::string(kProgressHelp) + R"(
+)" + std::string(kProgressHelp) + R"(
 Exit status:
   0  the report was written (warnings about the input go to standard error)
   1  the input cannot be read or is not GDSII, or the report cannot be written;
