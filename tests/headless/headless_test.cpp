@@ -151,9 +151,9 @@ TEST_F(HeadlessTest, RefusalsExit2NamingTheFile) {
 }
 
 TEST_F(HeadlessTest, WarningsOfTheJobGiveExit1AndGoIntoTheRunLog) {
-  const testing::ProgramRun run = Run({"--run", Job("out.gds", "LayerMap=1:101,8:108,77:1\n")});
+  const testing::ProgramRun run = Run({"--run", Job("out.gds", "DatatypeMap=5:1\n")});
   EXPECT_EQ(run.exit_code, 1) << run.err;
-  EXPECT_NE(run.out.find("Warning: The layer map names layers this file lacks (77:1)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Warning: The datatype map names datatypes this file lacks (5:1)"), std::string::npos) << run.out;
   EXPECT_TRUE(fs::exists(dir_.File("out.gds")));
 }
 
