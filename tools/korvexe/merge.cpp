@@ -44,7 +44,7 @@ const char* ModeName(MergeMode m) {
 
 class Merger {
  public:
-  Merger(const EngineOptions& o, std::vector<InputLayout*> files, OutputStream& out, EngineLog& log)
+  Merger(const EngineOptions& o, std::vector<InputLayout*> files, OutputStream* out, EngineLog& log)
       : o_(o), files_(std::move(files)), out_(out), log_(log), plans_(files_.size()) {}
 
   WriteTotals Run();
@@ -54,7 +54,9 @@ class Merger {
   void ChooseStructures();
   void ResolveNames();
   std::vector<std::string> CombineChildren();
-  Outcome Edit(std::size_t file, std::uint32_t s, gds::Element& e) const;
+  Outcome Edit(std::size_t file, std::uint32_t s, gds::Element& e);
+  void WriteCombine(const gds::LibraryHeader& header, const std::vector<std::string>& children);
+  void ListRenames();
   void WriteStructure(std::size_t file, std::uint32_t s);
   const std::string& OutName(std::size_t file, const std::string& name) const {
     const auto it = plans_[file].renamed.find(name);
@@ -63,9 +65,10 @@ class Merger {
 
   const EngineOptions& o_;
   std::vector<InputLayout*> files_;
-  OutputStream& out_;
+  OutputStream* out_;  // none in a dry run
   EngineLog& log_;
   std::vector<FilePlan> plans_;
+  std::vector<PairKey> verbatim_pairs_;  // of the structure being copied as it is
   std::optional<std::uint32_t> top_;
   // Blend: the structures whose elements go into the first definition of a name.
   std::unordered_map<std::string, std::vector<Placement>> blends_;
@@ -156,7 +159,9 @@ std::vector<std::string> Merger::CombineChildren() {
   return names;
 }
 
-Outcome Merger::Edit(std::size_t file, std::uint32_t s, gds::Element& e) const {
+// Nothing is dropped in a merge: every shape met is written with its own pair.
+Outcome Merger::Edit(std::size_t file, std::uint32_t s, gds::Element& e) {
+  totals_.pairs.Count(PairOf(e), true);
   Outcome outcome = Outcome::kKept;
   if (e.has_sname) {
     const std::string& name = OutName(file, e.sname);
@@ -197,8 +202,10 @@ void Merger::WriteStructure(std::size_t file, std::uint32_t s) {
   for (std::size_t i = 0; i < st.reference_count && !references_change; ++i)
     references_change = p.renamed.contains(in.names[in.summary.references[st.first_reference + i].child]);
   if (p.scale == 1 && !references_change && !appends) {
-    if (const std::optional<std::uint64_t> end = StructureEnd(in, st.offset)) {
-      CopyStructureVerbatim(in, st.offset, *end, new_name, out_);
+    verbatim_pairs_.clear();
+    if (const std::optional<std::uint64_t> end = StructureEnd(in, st.offset, &verbatim_pairs_)) {
+      if (out_ != nullptr) CopyStructureVerbatim(in, st.offset, *end, new_name, *out_);
+      totals_.pairs.CountWritten(verbatim_pairs_);
       ++totals_.structures;
       for (std::uint64_t c : st.counts) totals_.elements += c;
       return;
@@ -212,13 +219,13 @@ void Merger::WriteStructure(std::size_t file, std::uint32_t s) {
         const ElementEdit other = [this, &from](gds::Element& e) { return Edit(from.file, from.structure, e); };
         const InputLayout& src = *files_[from.file];
         const CopyResult copied = CopyElements(src, src.summary.structures[from.structure].offset, other, out_);
-        LogLeftOut(copied.left_out, src.names[from.structure], log_);
+        totals_.dropped.invalid += LogLeftOut(copied.left_out, src.names[from.structure], log_);
         totals_.elements += copied.elements;
       }
     };
   }
-  const CopyResult copied = CopyStructure(in, st.offset, new_name, edit, &out_, append);
-  LogLeftOut(copied.left_out, in.names[s], log_);
+  const CopyResult copied = CopyStructure(in, st.offset, new_name, edit, out_, append);
+  totals_.dropped.invalid += LogLeftOut(copied.left_out, in.names[s], log_);
   totals_.elements += copied.elements;
   ++totals_.structures;
 }
@@ -249,7 +256,7 @@ WriteTotals Merger::Run() {
   const gds::LibraryHeader& grid = files_[finest]->summary.header;
   header.user_unit = grid.user_unit;
   header.metre_unit = grid.metre_unit;
-  gds::WriteLibraryHeader(out_.records(), header);
+  if (out_ != nullptr) gds::WriteLibraryHeader(out_->records(), header);
   for (std::size_t f = 0; f < files_.size(); ++f) {
     const FilePlan& p = plans_[f];
     std::uint64_t written = 0;
@@ -262,29 +269,49 @@ WriteTotals Merger::Run() {
     log_.Line("From " + files_[f]->path + ": " + std::to_string(written) + " structures");
   }
   if (!combine.empty() || (o_.combine && o_.merge != MergeMode::kBlend)) {
-    gds::StructureHeader top;
-    top.dates = {header.dates[0], header.dates[1], header.dates[2], header.dates[3], header.dates[4], header.dates[5],
-                 header.dates[0], header.dates[1], header.dates[2], header.dates[3], header.dates[4], header.dates[5]};
-    top.name = o_.combine_name;
-    gds::WriteStructureBegin(out_.records(), top);
-    gds::Element ref;
-    for (const std::string& child : combine) {
-      ref.Clear();
-      ref.kind = gds::ElementKind::kSRef;
-      ref.has_sname = true;
-      ref.sname = child;
-      ref.xy = {{0, 0}};
-      gds::WriteElement(out_.records(), ref);
-    }
-    gds::WriteStructureEnd(out_.records(), top);
+    if (out_ != nullptr) WriteCombine(header, combine);
     log_.Line("Combine: new structure " + Shown(o_.combine_name) + " references " + std::to_string(combine.size()) +
               " structures");
     ++totals_.structures;
     totals_.elements += combine.size();
   }
-  gds::WriteLibraryEnd(out_.records());
-  out_.Check();
+  if (out_ != nullptr) {
+    gds::WriteLibraryEnd(out_->records());
+    out_->Check();
+  }
+  ListRenames();
   return totals_;
+}
+
+void Merger::WriteCombine(const gds::LibraryHeader& header, const std::vector<std::string>& children) {
+  gds::StructureHeader top;
+  top.dates = {header.dates[0], header.dates[1], header.dates[2], header.dates[3], header.dates[4], header.dates[5],
+               header.dates[0], header.dates[1], header.dates[2], header.dates[3], header.dates[4], header.dates[5]};
+  top.name = o_.combine_name;
+  gds::WriteStructureBegin(out_->records(), top);
+  gds::Element ref;
+  for (const std::string& child : children) {
+    ref.Clear();
+    ref.kind = gds::ElementKind::kSRef;
+    ref.has_sname = true;
+    ref.sname = child;
+    ref.xy = {{0, 0}};
+    gds::WriteElement(out_->records(), ref);
+  }
+  gds::WriteStructureEnd(out_->records(), top);
+}
+
+// The structures -add renamed, in file order, each with the file it comes from.
+void Merger::ListRenames() {
+  for (std::size_t f = 0; f < files_.size(); ++f) {
+    const FilePlan& p = plans_[f];
+    for (std::uint32_t s : files_[f]->summary.listed) {
+      if (!p.selected[s] || p.dropped[s] || p.blended[s]) continue;
+      const std::string& name = files_[f]->names[s];
+      const std::string& to = OutName(f, name);
+      if (to != name) totals_.renamed.push_back({name, to, files_[f]->path});
+    }
+  }
 }
 
 }  // namespace
@@ -301,7 +328,7 @@ std::vector<std::string> ReadMergeList(const std::string& path) {
   return files;
 }
 
-WriteTotals RunMerge(const EngineOptions& options, std::vector<InputLayout*> files, OutputStream& out,
+WriteTotals RunMerge(const EngineOptions& options, std::vector<InputLayout*> files, OutputStream* out,
                      EngineLog& log) {
   return Merger(options, std::move(files), out, log).Run();
 }
