@@ -76,7 +76,7 @@ TEST_F(JobTest, PreviewWarnsOfTheRenameMapUnderTrim) {
   EXPECT_TRUE(Holds(text, "  Warning: The structure rename map korvex.smp is not passed: Trim Off Empty Trees is on, "
                           "so no structure is renamed.\n"))
       << text;
-  EXPECT_TRUE(Holds(text, "Structures renamed by the map:\n  none\n")) << text;
+  EXPECT_TRUE(Holds(text, "Structures renamed by the dry run:\n  none\n")) << text;
 }
 
 TEST_F(JobTest, PreviewWarnsOfRulesKeptFromAnotherFile) {

@@ -118,14 +118,17 @@ std::string JobPreviewText(const JobSettings& settings, const ScanResult& scan, 
                   s.DatatypeExclude, s.DatatypeMap, plain);
   DescribePairs(out, inputs);
 
-  out += "\nStructures renamed by the map:\n";
-  const bool renames = plain && s.Prune == 0 && !inputs.structureMap.empty();
-  if (!renames) out += "  none\n";
-  for (const std::string& line : renames ? inputs.structureMap : std::vector<std::string>()) {
-    const std::size_t blank = line.find(' ');
-    out.append("  ").append(line.substr(0, blank)).append(" -> ");
-    out.append(blank == std::string::npos ? std::string() : line.substr(blank + 1)).append("\n");
+  // What the dry run renamed (the map, name fixing, merge clashes); without one, what the map asks.
+  out += inputs.engineRan ? "\nStructures renamed by the dry run:\n" : "\nStructures the map renames:\n";
+  std::vector<std::string> renames = ReadRenames(inputs.engineLog);
+  if (!inputs.engineRan && plain && s.Prune == 0) {
+    for (const std::string& line : inputs.structureMap) {
+      const std::size_t blank = line.find(' ');
+      renames.push_back(line.substr(0, blank) + " -> " + (blank == std::string::npos ? "" : line.substr(blank + 1)));
+    }
   }
+  if (renames.empty()) out += "  none\n";
+  for (const std::string& rename : renames) out.append("  ").append(rename).append("\n");
 
   out += "\nWarnings:\n";
   if (inputs.warnings.empty()) out += "  none\n";

@@ -40,19 +40,35 @@ bool ReadPairLine(std::string_view line, PairCount& pair) {
          r.Number(pair.out) && r.Text(" out") && r.AtEnd();
 }
 
-}  // namespace
-
-std::vector<PairCount> ReadPairCounts(std::string_view log) {
-  std::vector<PairCount> pairs;
+template <typename Visit>
+void ForEachLine(std::string_view log, Visit visit) {
   while (!log.empty()) {
     const std::size_t lf = log.find('\n');
     std::string_view line = log.substr(0, lf);
     log = lf == std::string_view::npos ? std::string_view() : log.substr(lf + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    visit(line);
+  }
+}
+
+}  // namespace
+
+std::vector<PairCount> ReadPairCounts(std::string_view log) {
+  std::vector<PairCount> pairs;
+  ForEachLine(log, [&](std::string_view line) {
     PairCount pair;
     if (ReadPairLine(line, pair)) pairs.push_back(pair);
-  }
+  });
   return pairs;
+}
+
+std::vector<std::string> ReadRenames(std::string_view log) {
+  constexpr std::string_view kPrefix = "Renamed: ";
+  std::vector<std::string> renames;
+  ForEachLine(log, [&](std::string_view line) {
+    if (line.substr(0, kPrefix.size()) == kPrefix) renames.emplace_back(line.substr(kPrefix.size()));
+  });
+  return renames;
 }
 
 }  // namespace korvex

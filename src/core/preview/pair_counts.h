@@ -23,4 +23,7 @@ struct PairCount {
 // read whole) is passed over.
 std::vector<PairCount> ReadPairCounts(std::string_view log);
 
+// The structures a log reports renamed: the text after "Renamed: " ("OLD -> NEW"), in order.
+std::vector<std::string> ReadRenames(std::string_view log);
+
 }  // namespace korvex

@@ -50,12 +50,17 @@ TEST_F(JobPreviewTest, ShowsTheJobAsTheEngineGetsIt) {
   const std::string text = Text();
   EXPECT_TRUE(Holds(text, "  Explode: on\n")) << "polygon filtering turns it on";
   EXPECT_TRUE(Holds(text, "  Trim Off Empty Trees: on\n"));
-  EXPECT_TRUE(Holds(text, "Structures renamed by the map:\n  none\n")) << "trimmed runs rename nothing";
+  EXPECT_TRUE(Holds(text, "Structures renamed by the dry run:\n  none\n"));
   EXPECT_TRUE(Holds(text, "Warnings:\n  Warning: first reason\n"));
   EXPECT_EQ(settings_.Explode, 0) << "the settings themselves stay as they were";
 
+  inputs_.engineLog += "Renamed: A -> B\nRenamed: x%20y -> X_Y\n";
+  EXPECT_TRUE(Holds(Text(), "Structures renamed by the dry run:\n  A -> B\n  x%20y -> X_Y\n"));
+  inputs_.engineRan = false;
+  inputs_.engineLog.clear();
+  EXPECT_TRUE(Holds(Text(), "Structures the map renames:\n  none\n")) << "trimmed runs rename nothing";
   settings_.PFOn = 0;
-  EXPECT_TRUE(Holds(Text(), "Structures renamed by the map:\n  A -> B\n"));
+  EXPECT_TRUE(Holds(Text(), "Structures the map renames:\n  A -> B\n"));
 }
 
 TEST_F(JobPreviewTest, MergeModeKeepsEveryNumberAndAFailedDryRunSaysSo) {

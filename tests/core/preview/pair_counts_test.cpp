@@ -35,5 +35,10 @@ TEST(PairCountsTest, LinesThatDoNotReadWholeArePassedOver) {
                   .empty());
 }
 
+TEST(PairCountsTest, RenamesAreReadFromTheirOwnLines) {
+  EXPECT_EQ(ReadRenames("Pair 1/0 -> 1/0: 1 in, 1 out\r\nRenamed: A -> B\r\nWarning: Renamed: no\nRenamed: C -> D (x.gds)"),
+            (std::vector<std::string>{"A -> B", "C -> D (x.gds)"}));
+}
+
 }  // namespace
 }  // namespace korvex
