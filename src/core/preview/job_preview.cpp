@@ -92,7 +92,7 @@ void DescribePairs(std::string& out, const PreviewInputs& inputs) {
   for (const PairCount& p : pairs) {
     const std::string from = std::to_string(p.layer) + "/" + std::to_string(p.datatype);
     if (p.dropped) {
-      out.append("  ").append(from).append(" dropped: ").append(std::to_string(p.in)).append(" elements\n");
+      out.append("  ").append(from).append(" dropped: ").append(std::to_string(p.in)).append(" in\n");
       continue;
     }
     const std::string to = std::to_string(p.newLayer) + "/" + std::to_string(p.newDatatype);

@@ -37,7 +37,7 @@ TEST_F(JobPreviewTest, SaysTheJobTheScannedNumbersAndThePairCounts) {
   EXPECT_TRUE(Holds(text, "  Layers: drop 9\n")) << text;
   EXPECT_TRUE(Holds(text, "Layers found by the scan:\n  1: kept\n  8: kept, renumbered to 108\n  9: dropped\n")) << text;
   EXPECT_TRUE(Holds(text, "  1/0 kept: 4 in, 4 out\n  8/0 renumbered to 108/0: 1234 in, 1234 out\n"
-                          "  9/0 dropped: 56 elements\n")) << text;
+                          "  9/0 dropped: 56 in\n")) << text;
   EXPECT_TRUE(Holds(text, "Warnings:\n  none\n")) << text;
   EXPECT_TRUE(Holds(text, "The engine's log of the dry run (exit code 0):\nkorvexe.exe\n")) << text;
 }
