@@ -148,7 +148,7 @@ void CMainFrame::OnPolygonFiltering() {
 void CMainFrame::OnTranslate() {
   if (RefusedWhileRunning()) return;
   SetRunning(&m_translating, true);
-  RunTranslation(m_settings, m_scan.TopStructure, m_launcher, *this);
+  RunTranslation(m_settings, m_scan.TopStructure, m_launcher, *this, CurrentJobWarnings());
   SetRunning(&m_translating, false);
 }
 
