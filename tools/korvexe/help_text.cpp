@@ -51,9 +51,20 @@ Filters (plain translation only; 0 means no limit):
                  to 32 characters
   -lc, -uc       the same, and names in lower or upper case
   -prune         remove structures left without content, and the references to them
+  -dryrun        run every pass but write nothing (OUTPUT is left as it is); the
+                 log tells what would be written
   --help         show this text and exit
   --version      show the version and exit
 An unknown switch is an error.
+
+The log ends with what the run wrote (or would write), one line each:
+  Pair L/D -> L2/D2: N in, M out    shapes of layer L, datatype D met in the tree
+                                    written, and how many were written as L2/D2
+  Pair L/D -> dropped: N in         shapes the layer or datatype choice drops
+  Renamed: OLD -> NEW               a structure written under a new name
+  Dropped by REASON: N              layer, datatype, polygon filter, path width,
+                                    text size, prune, invalid element
+  Shapes: N in, M out
 
 )" + std::string(kProgressHelp) + R"(
 Exit status:

@@ -81,6 +81,11 @@ class Merger {
   Outcome Edit(std::size_t file, std::uint32_t s, gds::Element& e);
   void WriteCombine(const gds::LibraryHeader& header, const std::vector<std::string>& children);
   void ListRenames();
+  // Whether structure `s` of `file` is written as a structure of its own.
+  bool Writes(std::size_t file, std::uint32_t s) const {
+    const FilePlan& p = plans_[file];
+    return p.selected[s] && !p.dropped[s] && !p.blended[s] && !p.same_as[s];
+  }
   void WriteStructure(std::size_t file, std::uint32_t s);
   const std::string& OutName(std::size_t file, const std::string& name) const {
     const auto it = plans_[file].renamed.find(name);
@@ -372,10 +377,9 @@ WriteTotals Merger::Run() {
   header.metre_unit = grid.metre_unit;
   if (out_ != nullptr) gds::WriteLibraryHeader(out_->records(), header);
   for (std::size_t f = 0; f < files_.size(); ++f) {
-    const FilePlan& p = plans_[f];
     std::uint64_t written = 0;
     for (std::uint32_t s : files_[f]->summary.listed) {
-      if (!p.selected[s] || p.dropped[s] || p.blended[s] || p.same_as[s]) continue;
+      if (!Writes(f, s)) continue;
       WriteStructure(f, s);
       ++written;
       CheckStop();
@@ -418,9 +422,8 @@ void Merger::WriteCombine(const gds::LibraryHeader& header, const std::vector<st
 // The structures -add renamed, in file order, each with the file it comes from.
 void Merger::ListRenames() {
   for (std::size_t f = 0; f < files_.size(); ++f) {
-    const FilePlan& p = plans_[f];
     for (std::uint32_t s : files_[f]->summary.listed) {
-      if (!p.selected[s] || p.dropped[s] || p.blended[s]) continue;
+      if (!Writes(f, s)) continue;
       const std::string& name = files_[f]->names[s];
       const std::string& to = OutName(f, name);
       if (to != name) totals_.renamed.push_back({name, to, files_[f]->path});
