@@ -70,7 +70,8 @@ run() {
     sleep 0.005
   done
   wait "$tpid" || [ "$expect_failure" = 1 ] || echo "($label ended with status $?)" >&2
-  read -r secs rss <"$work/time.txt" || true
+  # A failing command has time put its status on a line of its own, before the figures.
+  read -r secs rss < <(tail -n 1 "$work/time.txt") || true
   local outmb="-" rate_bytes="$bytes"
   [ -f "$out" ] && outmb=$(awk -v b="$(stat -c %s "$out")" 'BEGIN { printf "%.1f", b / 1e6 }')
   [ "$rate_of_output" = 1 ] && [ -f "$out" ] && rate_bytes=$(stat -c %s "$out")
