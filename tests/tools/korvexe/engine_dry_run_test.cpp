@@ -226,5 +226,21 @@ TEST_F(DryRun, AMergeCountsWhatItWouldWriteAndNamesItsRenames) {
   EXPECT_EQ(PerPair(CountShapes(ReadLibrary(out_path_))), Written(lines));
 }
 
+// The elements a blend appends to the first definition are counted though nothing is written.
+TEST_F(DryRun, ABlendCountsTheAppendedElements) {
+  const std::string first = HandMade(LibraryOf({Cell("TOP", {Rect(1, 0, 0, 0, 10, 10)})}));
+  const std::string second = dir_.File("second.gds");
+  WriteLibrary(second, LibraryOf({Cell("TOP", {Rect(1, 0, 20, 0, 30, 10), Rect(2, 0, 0, 0, 5, 5)})}));
+  WriteText(dir_.File("korvex.lst"), second + "\n");
+  const EngineResult dry = Run(first, "TOP", " -blend -dryrun");
+  ASSERT_EQ(dry.exit_code, 0) << dry.log;
+  const std::map<Pair, PairLine> lines = PairLines(dry.log);
+  ASSERT_EQ(lines.size(), 2u) << dry.log;
+  EXPECT_EQ(lines.at({1, 0}).out, 2u);
+  EXPECT_EQ(lines.at({2, 0}).out, 1u);
+  ASSERT_EQ(Run(first, "TOP", " -blend").exit_code, 0);
+  EXPECT_EQ(PerPair(CountShapes(ReadLibrary(out_path_))), Written(lines));
+}
+
 }  // namespace
 }  // namespace korvex::enginetest
