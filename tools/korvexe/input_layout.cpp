@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "core/support/progress_channel.h"
 #include "gds/stream_reader.h"
 #include "korvexe/output_file.h"
 #include "korvexe/run_control.h"
@@ -63,14 +64,18 @@ gds::LibraryHeader ReadHeaderRecords(const InputLayout& layout) {
   return header;
 }
 
-void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log) {
+void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log, ProgressChannel& progress) {
   layout.path = path;
   if (!layout.file.Open(path)) throw EngineError("cannot read " + path + ": " + layout.file.error());
   layout.file.AdviseSequential();
   gds::SummaryOptions options;
   options.skip_context_info = false;  // a filter keeps every structure
-  options.done = [&layout](std::size_t from, std::size_t to) { layout.file.Release(from, to); };
+  options.done = [&layout, &progress](std::size_t from, std::size_t to) {
+    layout.file.Release(from, to);
+    progress.Add(to - from);
+  };
   options.threads = 2;
+  progress.Begin("reading", layout.size());
   const bool ok = gds::Summarize(layout.data(), layout.size(), layout.diagnostics, layout.summary, options);
   CheckStop();
   LogReaderWarnings(layout.diagnostics, path, log);
@@ -78,6 +83,7 @@ void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log) {
     const gds::Issue* fatal = layout.diagnostics.fatal();
     throw EngineError(path + ": " + (fatal ? fatal->Text() : std::string("not a GDSII file")));
   }
+  progress.End();
   layout.hierarchy = gds::ResolveHierarchy(layout.summary, layout.data(), layout.size());
   layout.names.clear();
   layout.names.reserve(layout.summary.structures.size());

@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include "core/support/bus_error_exit.h"
+#include "core/support/progress_channel.h"
 #include "korvexe/engine.h"
 #include "korvexe/run_control.h"
 
 int main(int argc, char** argv) {
+  korvex::ProgressChannel progress = korvex::ProgressChannel::FromEnvironment();  // before any file is opened
   korvex::engine::InstallStopHandlers();
   korvex::InstallBusErrorExit("korvexe.exe", korvex::engine::kExitFailure);
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -20,7 +22,7 @@ int main(int argc, char** argv) {
     directory = cwd;
     free(cwd);
   }
-  const korvex::engine::EngineRun run = korvex::engine::RunEngine(args, directory);
+  const korvex::engine::EngineRun run = korvex::engine::RunEngine(args, directory, &progress);
   if (run.stop_signal != 0) {
     std::signal(run.stop_signal, SIG_DFL);
     std::raise(run.stop_signal);

@@ -7,12 +7,14 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
 
 #include "core/support/bus_error_exit.h"
+#include "core/support/progress_channel.h"
 #include "core/support/replace_file.h"
 #include "korvexe/run_control.h"
 
@@ -22,6 +24,8 @@ namespace {
 constexpr std::size_t kBufferSize = 8u << 20;
 // Shorter stretches are cheaper through the buffer than by a system call of their own.
 constexpr std::uint64_t kKernelCopyFrom = 1u << 20;
+// A kernel copy goes in pieces of this size, so that its progress can be told as it goes.
+constexpr std::uint64_t kKernelCopyPiece = 64u << 20;
 
 }  // namespace
 
@@ -123,12 +127,17 @@ bool OutputStream::Write(const std::uint8_t* data, std::size_t size) {
   return true;
 }
 
+void OutputStream::TellProgress() {
+  if (progress_ != nullptr) progress_->Set(bytes());
+}
+
 bool OutputStream::FlushBuffer() {
   if (used_ == 0 || failed_) return !failed_;
   const std::size_t n = used_;
   used_ = 0;
   if (writer_.Submit(buffer_, n)) {
     submitted_ += n;
+    TellProgress();
     return true;
   }
   error_ = writer_.error();
@@ -144,7 +153,7 @@ bool OutputStream::FlushPending() {
   loff_t in_offset = static_cast<loff_t>(from);
   std::uint64_t left = to - from;
   while (left > 0) {
-    const ssize_t n = ::copy_file_range(pending_fd_, &in_offset, fd_, nullptr, left, 0);
+    const ssize_t n = ::copy_file_range(pending_fd_, &in_offset, fd_, nullptr, std::min(left, kKernelCopyPiece), 0);
     if (n <= 0) {
       if (n < 0 && errno == EINTR) continue;
       // Not supported between these files (or a short input): the plain way for the rest.
@@ -152,6 +161,7 @@ bool OutputStream::FlushPending() {
     }
     left -= static_cast<std::uint64_t>(n);
     flushed_ += static_cast<std::uint64_t>(n);
+    TellProgress();
   }
   return true;
 }

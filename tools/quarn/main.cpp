@@ -15,6 +15,7 @@
 
 #include "core/support/bus_error_exit.h"
 #include "core/support/file_io.h"
+#include "core/support/progress_channel.h"
 #include "core/support/replace_file.h"
 #include "gds/hierarchy.h"
 #include "gds/layout_summary.h"
@@ -78,6 +79,7 @@ bool ParseArguments(int argc, char** argv, Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  korvex::ProgressChannel progress = korvex::ProgressChannel::FromEnvironment();  // before any file is opened
   Arguments args;
   if (!ParseArguments(argc, argv, args)) return 2;
   korvex::InstallBusErrorExit(kProgram, 1);
@@ -98,13 +100,18 @@ int main(int argc, char** argv) {
   korvex::gds::Diagnostics diagnostics;
   korvex::gds::LayoutSummary summary;
   korvex::gds::SummaryOptions options;
-  options.done = [&file](std::size_t from, std::size_t to) { file.Release(from, to); };
+  options.done = [&file, &progress](std::size_t from, std::size_t to) {
+    file.Release(from, to);
+    progress.Add(to - from);
+  };
   options.threads = args.threads > 0 ? args.threads : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+  progress.Begin("reading", file.size());
   if (!korvex::gds::Summarize(file.data(), file.size(), diagnostics, summary, options)) {
     const korvex::gds::Issue* fatal = diagnostics.fatal();
     std::fprintf(stderr, "%s: %s: %s\n", kProgram, args.input.c_str(), fatal ? fatal->message.c_str() : "not GDSII");
     return 1;
   }
+  progress.End();
   const std::uint64_t file_size = file.size();
   // Structures placed at odd angles are read again for their exact extents.
   const korvex::gds::Hierarchy hierarchy = korvex::gds::ResolveHierarchy(summary, file.data(), file.size());
