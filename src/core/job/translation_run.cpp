@@ -56,7 +56,7 @@ TranslationOutcome RunTranslation(JobSettings& settings, const std::string& topS
   request.wait = true;
   request.captureErrors = true;
   request.pump = [&host] { host.PumpMessages(); };
-  const LaunchResult result = StartCompanion(launcher, host, request);
+  const LaunchResult result = RunWithProgress(launcher, host, request, {"Translating", true});
   if (result.code != kLaunchStarted) {
     host.SetStatusText(kTranslationFailed);
     return TranslationOutcome::kStartFailed;
