@@ -1,6 +1,7 @@
 // korvexe.exe: the filter engine. INPUT OUTPUT TOP [switches], run in the working directory
 // that holds its log and side files. Exit: the number of warnings and errors (at most 127),
-// 255 on failure; a stop by SIGINT or SIGTERM ends by that signal.
+// 255 on failure; a stop by SIGINT or SIGTERM ends by that signal. With KORVEX_PROGRESS_FD
+// set, each input's reading and the writing are told on that descriptor.
 #include <csignal>
 #include <string>
 #include <vector>

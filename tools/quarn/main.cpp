@@ -2,6 +2,7 @@
 //   quarn.exe INPUT -sh -sea -elmcnt -dtp -o:REPORT [-maxlines:N] [-threads:N]
 // Exit 0 after writing the report; 1 with one line on standard error when the input cannot be
 // read or is not GDSII, or the report cannot be written; 2 for a command line without input.
+// With KORVEX_PROGRESS_FD set, the bytes read are told on that descriptor as "reading" lines.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
