@@ -3,7 +3,9 @@
 # same file from the page cache, quarn.exe, KLayout reading it (the independent reader) and
 # `cat FILE >/dev/null` (the machine's limit): time with hyperfine, peak memory with
 # /usr/bin/time -v and by sampling the scanner's anonymous memory (its mapped file pages
-# excluded). Prints the figures side by side and deletes the file.
+# excluded). Then cat, the scan and the scan with its progress lines on (KORVEX_PROGRESS_FD, to a
+# file) are timed in turns, and their medians compared. Prints the figures side by side and
+# deletes the file.
 # Usage: scan_bench.sh BIN_DIR [SIZE] [RUNS]     (SIZE as for gdsgen, default 1G)
 set -euo pipefail
 bin="${1:?usage: scan_bench.sh BIN_DIR [SIZE] [RUNS]}"
@@ -50,6 +52,31 @@ mean_time() {
   awk -F, 'NR == 2 { print $2 }' "$work/t.csv"
 }
 
+# Seconds of one run of a shell command.
+seconds_of() {
+  local s e
+  s=$(date +%s.%N); bash -c "$1" >/dev/null 2>&1; e=$(date +%s.%N)
+  awk -v s="$s" -v e="$e" 'BEGIN { print e - s }'
+}
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# Medians of N runs of each command, run in turns (A B C A B C ...) so that a change in the
+# machine's load falls on all of them alike; one line each. A first round warms up.
+medians_in_turns() {
+  local n="$1" i k c t
+  shift
+  for ((k = 1; k <= $#; k++)); do : > "$work/m$k.txt"; done
+  for ((i = 0; i <= n; i++)); do
+    k=1
+    for c in "$@"; do
+      t=$(seconds_of "$c")
+      if [ "$i" -gt 0 ]; then echo "$t" >> "$work/m$k.txt"; fi
+      k=$((k + 1))
+    done
+  done
+  for ((k = 1; k <= $#; k++)); do median < "$work/m$k.txt"; done
+}
+
 quarn_cmd=("$bin/quarn.exe" "$gds" -sh -sea -elmcnt -dtp "-o:$report")
 echo "Measuring cat, quarn.exe and KLayout on $mb MB ($(nproc) processors, load average $(cut -d' ' -f1 /proc/loadavg)) ..."
 cat_s=$(mean_time "$runs" "cat $gds")
@@ -58,6 +85,10 @@ quarn_s=$(mean_time "$runs" "${quarn_cmd[*]}")
 quarn_rss=$(peak_rss "${quarn_cmd[@]}")
 quarn_anon=$(peak_anon "${quarn_cmd[@]}")
 structures=$(awk -F': ' '/^Structures: / { print $2; exit }' "$report")
+turns=$((runs * 2 + 1))
+mapfile -t turn_s < <(medians_in_turns "$turns" "cat $gds" "${quarn_cmd[*]}" \
+  "KORVEX_PROGRESS_FD=3 ${quarn_cmd[*]} 3>$work/progress.txt")
+progress_lines=$(wc -l < "$work/progress.txt")
 
 kl_s="-"; kl_rss="-"
 if command -v klayout >/dev/null; then
@@ -87,6 +118,15 @@ if [ "$kl_s" != "-" ]; then
 else
   echo "KLayout: not installed, skipped"
 fi
+echo
+echo "Progress lines: medians of $turns runs in turns"
+times_cat() { awk -v a="$1" -v c="${turn_s[0]}" 'BEGIN { printf "%.2f x cat", a / c }'; }
+printf '%-34s %10.3f %10s %16s\n' "cat FILE >/dev/null" "${turn_s[0]}" "$(rate "${turn_s[0]}")" "1.00 x cat"
+printf '%-34s %10.3f %10s %16s\n' "quarn.exe" "${turn_s[1]}" "$(rate "${turn_s[1]}")" "$(times_cat "${turn_s[1]}")"
+printf '%-34s %10.3f %10s %16s\n' "quarn.exe, KORVEX_PROGRESS_FD set" "${turn_s[2]}" "$(rate "${turn_s[2]}")" \
+  "$(times_cat "${turn_s[2]}")"
+awk -v a="${turn_s[1]}" -v p="${turn_s[2]}" -v l="$progress_lines" 'BEGIN {
+  printf "Progress cost: %+.1f%% (%d lines in a scan); target < 1%%: %s\n", (p / a - 1) * 100, l, (p / a - 1 < 0.01 ? "met" : "NOT met") }'
 awk -v b="$bytes" -v s="$quarn_s" -v a="$quarn_anon" 'BEGIN {
   printf "Targets: scan >= 1000 MB/s: %s (%.0f); memory without mapped pages < 10%% of the file (%.0f MB): %s (%.0f MB)\n",
     (b / 1e6 / s >= 1000 ? "met" : "NOT met"), b / 1e6 / s, b / 1e6 / 10, (a * 1024 < b / 10 ? "met" : "NOT met"), a / 1024 }'

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -217,6 +218,11 @@ void CMainFrame::CreateToolBar() {
 }
 
 void CMainFrame::CreateStatusBar() {
+  m_progress = new QProgressBar(this);
+  m_progress->setTextVisible(false);  // the status text says it, with the rate and time left
+  m_progress->setMaximumWidth(160);
+  m_progress->hide();
+  statusBar()->addPermanentWidget(m_progress);
   // The job's top structure, beside the indicators: the structure window may change it at
   // any time, so it is read again with them.
   m_top = new QLabel(this);

@@ -23,6 +23,7 @@ class QCloseEvent;
 class QLabel;
 class QMenu;
 class QPrinter;
+class QProgressBar;
 class QToolBar;
 
 namespace korvex {
@@ -68,6 +69,7 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
   const RecentFileList& RecentFiles() const { return m_recent; }
   QLabel* LockIndicator(int index) const { return m_locks[index]; }
   QLabel* TopStructureIndicator() const { return m_top; }
+  QProgressBar* ProgressBar() const { return m_progress; }
 
   // RunHost, ScanHost, TranslationHost.
   void SetStatusText(const std::string& text) override;
@@ -81,6 +83,8 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
   void CloseStructureWindows() override;
   void EmptyLogView() override;
   void AddToRecentFiles(const std::string& path) override;
+  void ShowProgress(const ProgressDisplay& progress) override;
+  void HideProgress() override;
   void PumpMessages() override;
 
  public slots:
@@ -176,6 +180,7 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
   std::map<Command, QAction*> m_actions;
   QLabel* m_locks[3] = {};
   QLabel* m_top = nullptr;
+  QProgressBar* m_progress = nullptr;  // shown only while a companion tells its progress
   std::unique_ptr<QPrinter> m_printer;
   PanelEnabling m_panelEnabling;
   RecentFileList m_recent;

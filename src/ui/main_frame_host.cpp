@@ -1,6 +1,7 @@
 // What the scan and translation runs ask of the main window.
 #include <QAction>
 #include <QApplication>
+#include <QProgressBar>
 #include <QStatusBar>
 
 #include "core/job/job_file.h"
@@ -136,6 +137,23 @@ void CMainFrame::AddToRecentFiles(const std::string& path) {
   m_recent.Add(path);
   SaveRecentFiles();
   RebuildRecentFileMenu();
+}
+
+void CMainFrame::ShowProgress(const ProgressDisplay& progress) {
+  if (progress.percent < 0) {
+    m_progress->setRange(0, 0);  // busy: how far is not known
+  } else {
+    m_progress->setRange(0, 100);
+    m_progress->setValue(progress.percent);
+  }
+  m_progress->show();
+  // In the message's place, leaving the run's own status text to come back afterwards.
+  statusBar()->showMessage(QString::fromStdString(progress.text));
+}
+
+void CMainFrame::HideProgress() {
+  m_progress->hide();
+  statusBar()->showMessage(m_statusText);
 }
 
 void CMainFrame::PumpMessages() { QApplication::processEvents(QEventLoop::AllEvents, 5); }

@@ -9,6 +9,7 @@
 #include "core/support/file_io.h"
 #include "core/support/paths.h"
 #include "core/support/product_info.h"
+#include "core/support/progress_channel.h"
 #include "korvexe/engine_log.h"
 #include "korvexe/engine_options.h"
 #include "korvexe/input_layout.h"
@@ -43,7 +44,7 @@ void WarnIgnoredInMerge(const EngineOptions& o, EngineLog& log) {
 }
 
 WriteTotals Run(const EngineOptions& o, const std::string& working_directory, const std::string& log_path,
-                EngineLog& log, OutputStream& out) {
+                EngineLog& log, OutputStream& out, ProgressChannel& progress) {
   RefuseSameFile(o.output, o.input, "input");
   if (SameFile(o.output, log_path)) throw EngineError("the output " + o.output + " would overwrite the run's log " + log_path);
   std::vector<std::unique_ptr<InputLayout>> layouts;
@@ -57,14 +58,19 @@ WriteTotals Run(const EngineOptions& o, const std::string& working_directory, co
     if (merged.empty()) log.Warning(std::string(kMergeListName) + " lists no files to merge");
   }
   layouts.push_back(std::make_unique<InputLayout>());
-  LoadLayout(o.input, *layouts.back(), log);
+  LoadLayout(o.input, *layouts.back(), log, progress);
   for (const std::string& m : merged) {
     layouts.push_back(std::make_unique<InputLayout>());
-    LoadLayout(m, *layouts.back(), log);
+    LoadLayout(m, *layouts.back(), log, progress);
   }
   // A dry run leaves the output's folder as it is: no temporary file, no clean-up.
   OutputStream* sink = o.dry_run ? nullptr : &out;
   if (sink != nullptr) sink->Create(o.output);
+  // How large the output grows is known only at its end.
+  if (sink != nullptr) {
+    progress.Begin("writing", 0);
+    sink->SetProgress(&progress);
+  }
   WriteTotals totals;
   if (o.merge == MergeMode::kNone) {
     totals = RunTranslation(o, *layouts[0], sink, log);
@@ -78,7 +84,11 @@ WriteTotals Run(const EngineOptions& o, const std::string& working_directory, co
   // A run whose log could not be written has not told what it did: it keeps no output.
   log.Finish();
   if (!log.write_error().empty()) throw EngineError("cannot write the log " + log_path + ": " + log.write_error());
-  if (sink != nullptr) sink->Commit();
+  if (sink != nullptr) {
+    sink->Commit();
+    progress.Set(sink->bytes());
+    progress.End();
+  }
   return totals;
 }
 
@@ -88,7 +98,9 @@ std::string LogPathFor(const std::string& input, const std::string& working_dire
   return JoinPath(working_directory, ChangeExtension(SplitPathName(input).name, ".log"));
 }
 
-EngineRun RunEngine(const std::vector<std::string>& args, const std::string& working_directory) {
+EngineRun RunEngine(const std::vector<std::string>& args, const std::string& working_directory,
+                    ProgressChannel* progress) {
+  ProgressChannel silent;
   const auto start = std::chrono::steady_clock::now();
   EngineRun run;
   if (args.empty() || args[0].empty()) {
@@ -130,7 +142,7 @@ EngineRun RunEngine(const std::vector<std::string>& args, const std::string& wor
   if (!failed) {
     OutputStream out;
     try {
-      totals = Run(parsed.options, working_directory, run.log_path, log, out);
+      totals = Run(parsed.options, working_directory, run.log_path, log, out, progress ? *progress : silent);
     } catch (const EngineError& e) {
       fail(e.what());
       failed = true;

@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+namespace korvex {
+class ProgressChannel;
+}
+
 namespace korvex::engine {
 
 inline constexpr const char* kProgramName = "korvexe.exe";
@@ -21,7 +25,9 @@ struct EngineRun {
 std::string LogPathFor(const std::string& input, const std::string& working_directory);
 
 // Runs the engine with `args` (argv without the program name). The log and the merge list
-// live in `working_directory`; relative input and output paths are taken as they are.
-EngineRun RunEngine(const std::vector<std::string>& args, const std::string& working_directory);
+// live in `working_directory`; relative input and output paths are taken as they are. Each
+// pass (the reading of every input, the writing) is told on `progress` when there is one.
+EngineRun RunEngine(const std::vector<std::string>& args, const std::string& working_directory,
+                    ProgressChannel* progress = nullptr);
 
 }  // namespace korvex::engine

@@ -35,7 +35,4 @@ class FlatEstimator {
   std::vector<std::uint8_t> state_;  // 0 new, 1 on the walk, 2 done
 };
 
-// "12.3 GB" style text for a byte count.
-std::string ByteText(std::uint64_t bytes);
-
 }  // namespace korvex::engine

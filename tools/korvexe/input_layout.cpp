@@ -6,6 +6,7 @@
 #include <map>
 
 #include "gds/layout_file.h"
+#include "core/support/progress_channel.h"
 #include "gds/stream_reader.h"
 #include "korvexe/output_file.h"
 #include "korvexe/run_control.h"
@@ -64,22 +65,31 @@ gds::LibraryHeader ReadHeaderRecords(const InputLayout& layout) {
   return header;
 }
 
-void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log) {
+void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log, ProgressChannel& progress) {
   layout.path = path;
   gds::LayoutFileInfo stored;
   std::string error;
-  if (!gds::OpenLayoutFile(path, layout.file, stored, error, [](std::uint64_t, std::uint64_t) { return StopSignal() == 0; })) {
+  // A compressed input is inflated first, as a phase of its own.
+  if (!gds::OpenLayoutFile(path, layout.file, stored, error,
+                           progress.Follow("inflating", [] { return StopSignal() == 0; }))) {
     CheckStop();
     throw EngineError("cannot read " + path + ": " + error);
   }
-  if (stored.compressed)
+  if (stored.compressed) {
+    progress.Set(stored.stored_size);
+    progress.End();
     log.Line("Decompressed " + path + ": " + std::to_string(stored.stored_size) + " bytes gzip-compressed, " +
              std::to_string(layout.size()) + " bytes of GDSII");
+  }
   layout.file.AdviseSequential();
   gds::SummaryOptions options;
   options.skip_context_info = false;  // a filter keeps every structure
-  options.done = [&layout](std::size_t from, std::size_t to) { layout.file.Release(from, to); };
+  options.done = [&layout, &progress](std::size_t from, std::size_t to) {
+    layout.file.Release(from, to);
+    progress.Add(to - from);
+  };
   options.threads = 2;
+  progress.Begin("reading", layout.size());
   const bool ok = gds::Summarize(layout.data(), layout.size(), layout.diagnostics, layout.summary, options);
   CheckStop();
   LogReaderWarnings(layout.diagnostics, path, log);
@@ -87,6 +97,7 @@ void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log) {
     const gds::Issue* fatal = layout.diagnostics.fatal();
     throw EngineError(path + ": " + (fatal ? fatal->Text() : std::string("not a GDSII file")));
   }
+  progress.End();
   layout.hierarchy = gds::ResolveHierarchy(layout.summary, layout.data(), layout.size());
   layout.names.clear();
   layout.names.reserve(layout.summary.structures.size());

@@ -13,6 +13,10 @@
 #include "gds/mapped_file.h"
 #include "korvexe/engine_log.h"
 
+namespace korvex {
+class ProgressChannel;
+}
+
 namespace korvex::engine {
 
 class OutputStream;
@@ -48,7 +52,8 @@ gds::LibraryHeader ReadHeaderRecords(const InputLayout& layout);
 // Maps and indexes `path`, logging its units, counts and the reader's warnings. Throws
 // EngineError when the file cannot be read, is not GDSII or is broken (a truncated record,
 // a bad record length): nothing is written from a file that cannot be read to its end.
-void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log);
+// The reading is one "reading" phase on `progress`.
+void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log, ProgressChannel& progress);
 
 // The log lines for the reader's warnings (kept details, then counts of the rest).
 void LogReaderWarnings(const gds::Diagnostics& diagnostics, const std::string& label, EngineLog& log);

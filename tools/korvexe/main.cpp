@@ -1,6 +1,7 @@
 // korvexe.exe: the filter engine. INPUT OUTPUT TOP [switches], run in the working directory
-// that holds its log and side files; --help and --version answer without a log. Exit: the number of warnings and errors (at most 127),
-// 255 on failure; a stop by SIGINT or SIGTERM ends by that signal.
+// that holds its log and side files; --help and --version answer without a log. Exit: the number
+// of warnings and errors (at most 127), 255 on failure; a stop by SIGINT or SIGTERM ends by that
+// signal. With KORVEX_PROGRESS_FD set, each input's reading and the writing are told on that descriptor.
 #include <csignal>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 
 #include "core/support/bus_error_exit.h"
 #include "core/support/command_line_info.h"
+#include "core/support/progress_channel.h"
 #include "korvexe/engine.h"
 #include "korvexe/help_text.h"
 #include "korvexe/run_control.h"
@@ -16,6 +18,7 @@
 int main(int argc, char** argv) {
   if (const korvex::InfoRequest info = korvex::InfoRequestOf(argc, argv); info != korvex::InfoRequest::kNone)
     return korvex::AnswerInfoRequest(info, korvex::engine::kProgramName, korvex::engine::HelpText());
+  korvex::ProgressChannel progress = korvex::ProgressChannel::FromEnvironment();  // before any file is opened
   korvex::engine::InstallStopHandlers();
   korvex::InstallBusErrorExit("korvexe.exe", korvex::engine::kExitFailure);
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -24,7 +27,7 @@ int main(int argc, char** argv) {
     directory = cwd;
     free(cwd);
   }
-  const korvex::engine::EngineRun run = korvex::engine::RunEngine(args, directory);
+  const korvex::engine::EngineRun run = korvex::engine::RunEngine(args, directory, &progress);
   if (run.stop_signal != 0) {
     std::signal(run.stop_signal, SIG_DFL);
     std::raise(run.stop_signal);

@@ -7,6 +7,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +15,7 @@
 
 #include "core/support/bus_error_exit.h"
 #include "core/support/paths.h"
+#include "core/support/progress_channel.h"
 #include "core/support/replace_file.h"
 #include "gds/gzip_stream.h"
 #include "korvexe/run_control.h"
@@ -24,6 +26,8 @@ namespace {
 constexpr std::size_t kBufferSize = 8u << 20;
 // Shorter stretches are cheaper through the buffer than by a system call of their own.
 constexpr std::uint64_t kKernelCopyFrom = 1u << 20;
+// A kernel copy goes in pieces of this size, so that its progress can be told as it goes.
+constexpr std::uint64_t kKernelCopyPiece = 64u << 20;
 
 }  // namespace
 
@@ -127,12 +131,17 @@ bool OutputStream::Write(const std::uint8_t* data, std::size_t size) {
   return true;
 }
 
+void OutputStream::TellProgress() {
+  if (progress_ != nullptr) progress_->Set(bytes());
+}
+
 bool OutputStream::FlushBuffer() {
   if (used_ == 0 || failed_) return !failed_;
   const std::size_t n = used_;
   used_ = 0;
   if (writer_.Submit(buffer_, n)) {
     submitted_ += n;
+    TellProgress();
     return true;
   }
   error_ = writer_.error();
@@ -148,7 +157,7 @@ bool OutputStream::FlushPending() {
   loff_t in_offset = static_cast<loff_t>(from);
   std::uint64_t left = to - from;
   while (left > 0) {
-    const ssize_t n = ::copy_file_range(pending_fd_, &in_offset, fd_, nullptr, left, 0);
+    const ssize_t n = ::copy_file_range(pending_fd_, &in_offset, fd_, nullptr, std::min(left, kKernelCopyPiece), 0);
     if (n <= 0) {
       if (n < 0 && errno == EINTR) continue;
       // Not supported between these files (or a short input): the plain way for the rest.
@@ -156,6 +165,7 @@ bool OutputStream::FlushPending() {
     }
     left -= static_cast<std::uint64_t>(n);
     flushed_ += static_cast<std::uint64_t>(n);
+    TellProgress();
   }
   return true;
 }
@@ -212,6 +222,15 @@ void OutputStream::Commit() {
   temporary_.clear();
 }
 
+std::function<bool(std::uint64_t, std::uint64_t)> OutputStream::CompressionProgress() {
+  const auto going = [] { return StopSignal() == 0; };
+  if (progress_ == nullptr) return [going](std::uint64_t, std::uint64_t) { return going(); };
+  // The writing ends here; compressing is a phase of its own.
+  progress_->Set(bytes());
+  progress_->End();
+  return progress_->Follow("compressing", going);
+}
+
 void OutputStream::Compress() {
   std::string compressed;
   const int fd = CreateTemporaryBeside(output_, ".korvexe-", ".tmp", compressed);
@@ -222,8 +241,7 @@ void OutputStream::Compress() {
   if (plain < 0)
     result.error = std::string("cannot read the output back to compress it: ") + std::strerror(errno);
   else
-    result = gds::DeflateFile(plain, bytes(), fd, gds::DefaultCodec(),
-                              [](std::uint64_t, std::uint64_t) { return StopSignal() == 0; });
+    result = gds::DeflateFile(plain, bytes(), fd, gds::DefaultCodec(), CompressionProgress());
   if (plain >= 0) ::close(plain);
   // The compressed file takes the plain one's place; either way one temporary remains to go.
   ::close(fd_);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +11,10 @@
 
 #include "gds/record_writer.h"
 #include "korvexe/background_writer.h"
+
+namespace korvex {
+class ProgressChannel;
+}
 
 namespace korvex::engine {
 
@@ -50,6 +55,8 @@ class OutputStream : public gds::ByteSink {
   void Check();
   std::uint64_t bytes() const { return flushed_ + submitted_ + used_ + (pending_to_ - pending_from_); }
   const std::string& temporary_path() const { return temporary_; }
+  // Told the bytes handed to the file as each buffer or copy goes out.
+  void SetProgress(ProgressChannel* progress) { progress_ = progress; }
 
   bool Write(const std::uint8_t* data, std::size_t size) override;
   std::string error() const override { return error_; }
@@ -62,6 +69,8 @@ class OutputStream : public gds::ByteSink {
   bool FlushPending();
   // Replaces the finished temporary file by its gzip-compressed form.
   void Compress();
+  std::function<bool(std::uint64_t, std::uint64_t)> CompressionProgress();
+  void TellProgress();
 
   int fd_ = -1;
   std::unique_ptr<gds::RecordWriter> records_;
@@ -79,6 +88,7 @@ class OutputStream : public gds::ByteSink {
   std::string temporary_;
   std::string error_;
   bool failed_ = false;
+  ProgressChannel* progress_ = nullptr;
 };
 
 }  // namespace korvex::engine

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <unordered_set>
 
+#include "core/support/number_text.h"
 #include "gds/name_codec.h"
 #include "gds/stream_writer.h"
 #include "korvexe/element_filter.h"

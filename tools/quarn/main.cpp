@@ -3,6 +3,7 @@
 //   quarn.exe --help | --version
 // Exit 0 after writing the report; 1 with one line on standard error when the input cannot be
 // read or is not GDSII, or the report cannot be written; 2 for a command line without input.
+// With KORVEX_PROGRESS_FD set, the bytes read are told on that descriptor as "reading" lines.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "core/support/bus_error_exit.h"
 #include "core/support/command_line_info.h"
 #include "core/support/file_io.h"
+#include "core/support/progress_channel.h"
 #include "core/support/replace_file.h"
 #include "gds/hierarchy.h"
 #include "gds/layout_summary.h"
@@ -83,6 +85,7 @@ bool ParseArguments(int argc, char** argv, Arguments& args) {
 int main(int argc, char** argv) {
   if (const korvex::InfoRequest info = korvex::InfoRequestOf(argc, argv); info != korvex::InfoRequest::kNone)
     return korvex::AnswerInfoRequest(info, kProgram, korvex::quarn::HelpText());
+  korvex::ProgressChannel progress = korvex::ProgressChannel::FromEnvironment();  // before any file is opened
   Arguments args;
   if (!ParseArguments(argc, argv, args)) return 2;
   korvex::InstallBusErrorExit(kProgram, 1);
@@ -96,22 +99,32 @@ int main(int argc, char** argv) {
   korvex::gds::MappedFile file;
   korvex::gds::LayoutFileInfo stored;
   std::string error;
-  if (!korvex::gds::OpenLayoutFile(args.input, file, stored, error)) {
+  // A compressed input is inflated first, as a phase of its own.
+  if (!korvex::gds::OpenLayoutFile(args.input, file, stored, error, progress.Follow("inflating"))) {
     std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, args.input.c_str(), error.c_str());
     return 1;
+  }
+  if (stored.compressed) {
+    progress.Set(stored.stored_size);
+    progress.End();
   }
   file.AdviseSequential();
 
   korvex::gds::Diagnostics diagnostics;
   korvex::gds::LayoutSummary summary;
   korvex::gds::SummaryOptions options;
-  options.done = [&file](std::size_t from, std::size_t to) { file.Release(from, to); };
+  options.done = [&file, &progress](std::size_t from, std::size_t to) {
+    file.Release(from, to);
+    progress.Add(to - from);
+  };
   options.threads = args.threads > 0 ? args.threads : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+  progress.Begin("reading", file.size());
   if (!korvex::gds::Summarize(file.data(), file.size(), diagnostics, summary, options)) {
     const korvex::gds::Issue* fatal = diagnostics.fatal();
     std::fprintf(stderr, "%s: %s: %s\n", kProgram, args.input.c_str(), fatal ? fatal->message.c_str() : "not GDSII");
     return 1;
   }
+  progress.End();
   const std::uint64_t file_size = file.size();
   // Structures placed at odd angles are read again for their exact extents.
   const korvex::gds::Hierarchy hierarchy = korvex::gds::ResolveHierarchy(summary, file.data(), file.size());

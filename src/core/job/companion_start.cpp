@@ -1,5 +1,7 @@
 #include "core/job/companion_start.h"
 
+#include <chrono>
+
 #include "core/support/argument_text.h"
 
 namespace korvex {
@@ -28,6 +30,18 @@ std::string WithReason(const std::string& text, const LaunchResult& result) {
 LaunchResult StartCompanion(Launcher& launcher, RunHost& host, const LaunchRequest& request) {
   LaunchResult result = launcher.Launch(request);
   if (result.code != kLaunchStarted) host.ShowMessage(request.program, result.errorText, MessageIcon::kStop);
+  return result;
+}
+
+LaunchResult RunWithProgress(Launcher& launcher, RunHost& host, LaunchRequest request, const ProgressTitle& title) {
+  ProgressMeter meter(title.title, title.showPhase);
+  const auto start = std::chrono::steady_clock::now();
+  request.progress = [&](std::string_view piece) {
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (meter.Take(piece, seconds)) host.ShowProgress(*meter.Display());
+  };
+  LaunchResult result = StartCompanion(launcher, host, request);
+  host.HideProgress();
   return result;
 }
 

@@ -17,6 +17,16 @@ bool CheckQuotedNames(RunHost& host, const std::vector<std::string>& names);
 // the stop icon, captioned with the program path.
 LaunchResult StartCompanion(Launcher& launcher, RunHost& host, const LaunchRequest& request);
 
+// How the status bar names a run while its companion tells its progress.
+struct ProgressTitle {
+  std::string title;       // "Scanning chip.gds", "Translating"
+  bool showPhase = false;  // the companion's phases are worth naming
+};
+
+// StartCompanion for a waited-for run whose companion tells its progress: shown on the host
+// as it comes, taken away when the run ends, fails or is stopped.
+LaunchResult RunWithProgress(Launcher& launcher, RunHost& host, LaunchRequest request, const ProgressTitle& title);
+
 std::string UnquotableNameMessage(std::string_view name);
 
 // A failure's fixed text with the companion's own reason (the last line it wrote on standard

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/job/control_panel_state.h"
+#include "core/job/progress_meter.h"
 
 namespace korvex {
 
@@ -41,6 +42,10 @@ class RunHost {
   // to an external editor instead, or could not be shown.
   virtual bool ShowFileInView(const std::string& path) = 0;
   virtual void SetFrameTitle(bool withInput, const std::string& inputFile) = 0;
+  // A running companion's progress in the status bar, shown as its lines come, and taken
+  // away when the run ends or is stopped.
+  virtual void ShowProgress(const ProgressDisplay& progress) = 0;
+  virtual void HideProgress() = 0;
 };
 
 }  // namespace korvex

@@ -92,7 +92,8 @@ bool RunScan(const std::string& path, JobSettings& settings, ScanResult& scan, L
   }
 
   host.ShowWaitCursor(true);
-  const LaunchResult result = StartCompanion(launcher, host, request);
+  const LaunchResult result =
+      RunWithProgress(launcher, host, request, {"Scanning " + SplitPathName(path).name, false});
   if (result.code != kLaunchStarted) return fail("");
   host.FocusMainWindow();
   if (result.exitCode == kExitCancelled) {

@@ -69,7 +69,8 @@ TranslationOutcome RunTranslation(JobSettings& settings, const std::string& topS
   const std::string outputFile = settings.OutputFile;
 
   const auto start = std::chrono::steady_clock::now();
-  const LaunchResult result = StartCompanion(launcher, host, EngineLaunchRequest(settings, arguments.text, host));
+  const LaunchResult result =
+      RunWithProgress(launcher, host, EngineLaunchRequest(settings, arguments.text, host), {"Translating", true});
   if (result.code != kLaunchStarted) {
     host.SetStatusText(kTranslationFailed);
     return TranslationOutcome::kStartFailed;

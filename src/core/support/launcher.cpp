@@ -13,6 +13,9 @@
 
 #include "core/support/argument_text.h"
 #include "core/support/exit_status.h"
+#include "core/support/progress_line.h"
+
+extern char** environ;
 
 namespace korvex {
 namespace {
@@ -67,17 +70,26 @@ void ResetSignals() {
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
 }
 
-[[noreturn]] void ExecChild(const char* program, char* const* argv, const char* directory, int reportFd,
-                            int errorFd = -1) {
+// What the child is given besides its arguments.
+struct ChildSetup {
+  char* const* environment;
+  const char* directory;  // nullptr: ours
+  int reportFd;
+  int errorFd;     // -1: our standard error
+  int progressFd;  // -1: none
+};
+
+[[noreturn]] void ExecChild(const char* program, char* const* argv, const ChildSetup& setup) {
   ResetSignals();
-  if (errorFd >= 0) ::dup2(errorFd, STDERR_FILENO);  // the copy is not closed on exec
+  if (setup.errorFd >= 0) ::dup2(setup.errorFd, STDERR_FILENO);  // the copy is not closed on exec
   MarkDescriptorsCloseOnExec();
-  if (directory != nullptr && ::chdir(directory) != 0) {
-    WriteMessage(reportFd, kWorkingDirectory, errno);
+  if (setup.progressFd >= 0) ::fcntl(setup.progressFd, F_SETFD, 0);  // the one descriptor passed on by number
+  if (setup.directory != nullptr && ::chdir(setup.directory) != 0) {
+    WriteMessage(setup.reportFd, kWorkingDirectory, errno);
     ::_exit(127);
   }
-  ::execv(program, argv);
-  WriteMessage(reportFd, kExec, errno);
+  ::execve(program, argv, setup.environment);
+  WriteMessage(setup.reportFd, kExec, errno);
   ::_exit(127);
 }
 
@@ -93,15 +105,30 @@ std::vector<PipeMessage> ReadMessages(int fd) {
   return messages;
 }
 
-// Reads what the child wrote so far (all of it once it has gone), keeping the last bytes.
-void TakeErrorOutput(int fd, std::string& tail) {
+// Hands over what the child wrote on a non-blocking pipe so far (all of it once it has gone).
+template <typename Take>
+void ReadAvailable(int fd, Take take) {
   char buffer[4096];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return;  // nothing more for now, or the end
-    tail.append(buffer, static_cast<std::size_t>(n));
+    take(std::string_view(buffer, static_cast<std::size_t>(n)));
+  }
+}
+
+// Keeps the last bytes of the child's error output.
+void TakeErrorOutput(int fd, std::string& tail) {
+  ReadAvailable(fd, [&tail](std::string_view piece) {
+    tail.append(piece);
     if (tail.size() > kErrorTailBytes) tail.erase(0, tail.size() - kErrorTailBytes);
+  });
+}
+
+void ClosePipe(int (&fds)[2]) {
+  for (int& fd : fds) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
   }
 }
 
@@ -145,30 +172,41 @@ LaunchResult Launcher::Launch(const LaunchRequest& request) {
   argv.push_back(nullptr);
   const char* directory = request.workingDirectory.empty() ? nullptr : request.workingDirectory.c_str();
 
+  // Non-blocking on both ends: a child never waits for us to read its progress (a line that
+  // does not fit is left out), and we never wait for it.
+  int progress[2] = {-1, -1};
+  if (request.wait && request.progress && ::pipe2(progress, O_CLOEXEC | O_NONBLOCK) != 0) progress[0] = progress[1] = -1;
+  std::vector<std::string> environment = ChildEnvironment(environ, progress[1]);
+  std::vector<char*> envp;
+  envp.reserve(environment.size() + 1);
+  for (std::string& entry : environment) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+
   int report[2];
   if (::pipe2(report, O_CLOEXEC) != 0) {
     const int error = errno;
+    ClosePipe(progress);
     return Failure(kLaunchStartFailed, error, SystemErrorText(error));
   }
   int errors[2] = {-1, -1};
   if (request.wait && request.captureErrors && ::pipe2(errors, O_CLOEXEC) != 0) errors[0] = errors[1] = -1;
-  const auto closeErrors = [&errors] {
-    for (int& fd : errors) {
-      if (fd >= 0) ::close(fd);
-      fd = -1;
-    }
+  const auto closePipes = [&errors, &progress] {
+    ClosePipe(errors);
+    ClosePipe(progress);
   };
   const pid_t pid = ::fork();
   if (pid < 0) {
     const int error = errno;
     ::close(report[0]);
     ::close(report[1]);
-    closeErrors();
+    closePipes();
     return Failure(kLaunchStartFailed, error, SystemErrorText(error));
   }
   if (pid == 0) {
     ::close(report[0]);
-    if (request.wait) ExecChild(request.program.c_str(), argv.data(), directory, report[1], errors[1]);
+    if (request.wait) {
+      ExecChild(request.program.c_str(), argv.data(), {envp.data(), directory, report[1], errors[1], progress[1]});
+    }
     // Not waited for: the program runs as a grandchild, adopted by the system once this
     // intermediate process ends, so nobody has to reap it later.
     const pid_t grandchild = ::fork();
@@ -176,12 +214,16 @@ LaunchResult Launcher::Launch(const LaunchRequest& request) {
       WriteMessage(report[1], kFork, errno);
       ::_exit(127);
     }
-    if (grandchild == 0) ExecChild(request.program.c_str(), argv.data(), directory, report[1]);
+    if (grandchild == 0) ExecChild(request.program.c_str(), argv.data(), {envp.data(), directory, report[1], -1, -1});
     WriteMessage(report[1], kChildPid, grandchild);
     ::_exit(0);
   }
 
   ::close(report[1]);
+  if (progress[1] >= 0) {
+    ::close(progress[1]);
+    progress[1] = -1;
+  }
   if (errors[1] >= 0) {
     ::close(errors[1]);
     errors[1] = -1;
@@ -202,7 +244,7 @@ LaunchResult Launcher::Launch(const LaunchRequest& request) {
   }
   if (!request.wait || failure != nullptr) ReapNow(pid);
   if (failure != nullptr) {
-    closeErrors();
+    closePipes();
     LaunchResult failed = StartFailure(*failure, request);
     failed.pid = -1;
     return failed;
@@ -218,16 +260,17 @@ LaunchResult Launcher::Launch(const LaunchRequest& request) {
     if (ended < 0 && errno == EINTR) continue;
     if (ended != 0) m_waitingPid = outer;  // reaped or lost: Stop must not signal the id again
     if (errors[0] >= 0) TakeErrorOutput(errors[0], result.errorOutput);
+    if (progress[0] >= 0) ReadAvailable(progress[0], request.progress);
     if (ended < 0) {
       const int error = errno;
-      closeErrors();
+      closePipes();
       LaunchResult failed = Failure(kLaunchWaitFailed, error, SystemErrorText(error));
       failed.pid = pid;
       return failed;
     }
     if (request.pump) request.pump();
     if (ended == pid) {
-      closeErrors();
+      closePipes();
       result.exitCode = DecodeExitStatus(status);
       return result;
     }
@@ -240,6 +283,16 @@ std::string LastErrorLine(const std::string& errorOutput) {
   if (end == std::string::npos) return {};
   const std::size_t start = errorOutput.find_last_of('\n', end) + 1;  // npos + 1 is 0
   return errorOutput.substr(start, end + 1 - start);
+}
+
+std::vector<std::string> ChildEnvironment(const char* const* environment, int progressFd) {
+  const std::string prefix = std::string(kProgressFdVariable) + "=";
+  std::vector<std::string> entries;
+  for (const char* const* entry = environment; entry != nullptr && *entry != nullptr; ++entry) {
+    if (std::string_view(*entry).substr(0, prefix.size()) != prefix) entries.emplace_back(*entry);
+  }
+  if (progressFd >= 0) entries.push_back(prefix + std::to_string(progressFd));
+  return entries;
 }
 
 bool Launcher::Stop() {

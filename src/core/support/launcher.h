@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace korvex {
 
@@ -23,6 +25,9 @@ struct LaunchRequest {
   // With waiting: the child's standard error is kept (its last kErrorTailBytes) instead of
   // going to ours, so that its reason can be shown to the user.
   bool captureErrors = false;
+  // With waiting: the child gets a pipe for its progress lines, named in KORVEX_PROGRESS_FD,
+  // and what it writes there is handed over here piece by piece, between pumps.
+  std::function<void(std::string_view)> progress;
 };
 
 struct LaunchResult {
@@ -40,6 +45,10 @@ inline constexpr std::size_t kErrorTailBytes = 4096;
 
 // The last non-empty line of a program's error output, without its line end ("" when none).
 std::string LastErrorLine(const std::string& errorOutput);
+
+// A child's environment: ours without KORVEX_PROGRESS_FD (a descriptor number of ours means
+// nothing to the child), and with it naming progressFd when that is not -1.
+std::vector<std::string> ChildEnvironment(const char* const* environment, int progressFd);
 
 // Starts companion programs. A child started without waiting is detached (a short-lived
 // intermediate process is reaped at once), so no child is ever left as a zombie; only the

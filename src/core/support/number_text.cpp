@@ -104,5 +104,17 @@ double LeadingReal(std::string_view text) {
   return negative ? -value : value;
 }
 
+std::string ByteText(std::uint64_t bytes) {
+  static const char* const kUnits[] = {"bytes", "KB", "MB", "GB", "TB", "PB", "EB"};
+  double v = static_cast<double>(bytes);
+  int unit = 0;
+  while (v >= 1000 && unit < 6) {
+    v /= 1000;
+    ++unit;
+  }
+  char text[48];
+  std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", v, kUnits[unit]);
+  return text;
+}
 
 }  // namespace korvex

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,8 @@ int LeadingInteger(const std::string& text);
 // none. Independent of the C locale, which the window framework sets from the user's
 // environment (a decimal comma would otherwise turn "0.35" into 0). No "inf", "nan" or hex.
 double LeadingReal(std::string_view text);
+
+// "12.3 GB" style text for a byte count (decimal units, as disks and rates are counted).
+std::string ByteText(std::uint64_t bytes);
 
 }  // namespace korvex

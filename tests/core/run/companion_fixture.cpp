@@ -58,6 +58,7 @@ ChildRecord CompanionTest::ReadRecord() const {
     in.get();  // '\n'
     if (key == "cwd") record.cwd = value;
     if (key == "arg") record.args.push_back(value);
+    if (key == "progress") record.progressFd = value;
   }
   return record;
 }

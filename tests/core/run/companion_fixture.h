@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@ struct ChildRecord {
   std::string cwd;
   std::vector<std::string> args;  // argv[0] first
   std::vector<int> fds;
+  std::optional<std::string> progressFd;  // its KORVEX_PROGRESS_FD, when it had one
 };
 
 // A temporary folder with a program directory holding the fake companion under the names of

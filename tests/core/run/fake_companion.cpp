@@ -6,11 +6,14 @@
 //                              KORVEX_FAKE_WRITE_FROM, to FILE; without it, to the path of a
 //                              "-o:PATH" argument when there is one
 //   KORVEX_FAKE_STDERR=TEXT    write TEXT on standard error, KORVEX_FAKE_STDERR_REPEAT times
+//   KORVEX_FAKE_PROGRESS=TEXT  write TEXT to the descriptor KORVEX_PROGRESS_FD names
+//   KORVEX_FAKE_WAIT_FOR=FILE  wait until FILE exists (at most 30 s)
 //   KORVEX_FAKE_SLEEP_MS=N     sleep N milliseconds
 //   KORVEX_FAKE_SIGNAL=N       end by signal N
 //   KORVEX_FAKE_EXIT=N         exit with status N (default 0)
 // The record holds lines "cwd <length>:<bytes>", "arg <length>:<bytes>" (argv[0] first) and
-// "fd <number>", so that blanks and line ends inside arguments survive.
+// "fd <number>", so that blanks and line ends inside arguments survive, and
+// "progress <length>:<value>" when KORVEX_PROGRESS_FD is set.
 
 #include <dirent.h>
 #include <unistd.h>
@@ -82,6 +85,7 @@ int main(int argc, char** argv) {
     AddField(text, "cwd", ::getcwd(cwd, sizeof cwd) != nullptr ? cwd : "");
     for (int i = 0; i < argc; ++i) AddField(text, "arg", argv[i]);
     text += OpenDescriptors();
+    if (const char* progress = std::getenv("KORVEX_PROGRESS_FD")) AddField(text, "progress", progress);
     if (!WriteWhole(record, text)) return 90;
   }
   if (const char* ready = Env("KORVEX_FAKE_READY")) {
@@ -104,6 +108,15 @@ int main(int argc, char** argv) {
     const char* repeat = Env("KORVEX_FAKE_STDERR_REPEAT");
     for (long i = 0, n = repeat != nullptr ? std::atol(repeat) : 1; i < n; ++i) std::fputs(error, stderr);
     std::fflush(stderr);
+  }
+  if (const char* progress = Env("KORVEX_FAKE_PROGRESS")) {
+    const char* fd = Env("KORVEX_PROGRESS_FD");
+    if (fd == nullptr || ::write(std::atoi(fd), progress, std::strlen(progress)) < 0) return 93;
+  }
+  if (const char* wait = Env("KORVEX_FAKE_WAIT_FOR")) {
+    for (int i = 0; i < 3000 && ::access(wait, F_OK) != 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
   }
   if (const char* sleep = Env("KORVEX_FAKE_SLEEP_MS")) {
     std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(sleep)));

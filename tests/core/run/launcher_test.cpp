@@ -59,7 +59,7 @@ class LauncherTest : public test::CompanionTest {
  protected:
   LaunchResult Run(const std::string& program, const std::string& arguments, bool wait = true,
                    std::function<void()> pump = {}) {
-    return launcher_.Launch({program, workDir_, arguments, wait, std::move(pump), false});
+    return launcher_.Launch({program, workDir_, arguments, wait, std::move(pump), false, {}});
   }
   Launcher launcher_;
 };
@@ -129,7 +129,7 @@ TEST_F(LauncherTest, StartFailuresCarryTheSystemErrorAndText) {
 
   RecordChild();
   const LaunchResult noDirectory =
-      launcher_.Launch({InstallFake(programDir_, "lumat.exe"), root_ + "/gone", "", true, {}, false});
+      launcher_.Launch({InstallFake(programDir_, "lumat.exe"), root_ + "/gone", "", true, {}, false, {}});
   EXPECT_EQ(noDirectory.code, kLaunchStartFailed);
   EXPECT_EQ(noDirectory.exitCode, ENOENT);
   EXPECT_NE(noDirectory.errorText.find(root_ + "/gone"), std::string::npos) << noDirectory.errorText;
@@ -148,6 +148,40 @@ TEST_F(LauncherTest, OnlyStandardDescriptorsReachTheChild) {
   std::sort(fds.begin(), fds.end());
   EXPECT_TRUE(std::all_of(fds.begin(), fds.end(), [](int fd) { return fd <= 2; }))
       << "child saw descriptor " << fds.back();
+}
+
+// The progress pipe is the one descriptor passed on besides the standard ones, named in the
+// child's environment; all the child wrote there is handed over before Launch returns.
+TEST_F(LauncherTest, ProgressPipeReachesOnlyTheChildThatAsks) {
+  const std::string program = InstallFake(programDir_, "quarn.exe");
+  RecordChild();
+  SetFake("KORVEX_FAKE_PROGRESS", "reading 5 10\nreading 10 10\n");
+  LaunchRequest request{program, workDir_, "", true, {}, false, {}};
+  std::string received;
+  request.progress = [&received](std::string_view piece) { received.append(piece); };
+  const LaunchResult result = launcher_.Launch(request);
+  ASSERT_EQ(result.code, kLaunchStarted);
+  EXPECT_EQ(result.exitCode, 0);  // 93: the fake found no descriptor to write to
+  EXPECT_EQ(received, "reading 5 10\nreading 10 10\n");
+  const test::ChildRecord record = ReadRecord();
+  ASSERT_TRUE(record.progressFd.has_value());
+  const int fd = std::stoi(*record.progressFd);
+  std::vector<int> fds = record.fds;
+  std::sort(fds.begin(), fds.end());
+  EXPECT_EQ(fds, (std::vector<int>{0, 1, 2, fd}));
+
+  // A number of ours, inherited from whoever started the window, names nothing in a child.
+  ::unsetenv("KORVEX_FAKE_PROGRESS");
+  SetFake("KORVEX_PROGRESS_FD", "1");
+  std::filesystem::remove(RecordPath());
+  EXPECT_EQ(Run(program, "").exitCode, 0);
+  EXPECT_FALSE(ReadRecord().progressFd.has_value());
+}
+
+TEST(ChildEnvironmentTest, OnlyTheProgressVariableIsReplaced) {
+  const char* environment[] = {"A=1", "KORVEX_PROGRESS_FD=7", "KORVEX_PROGRESS_FDX=2", "B=", nullptr};
+  EXPECT_EQ(ChildEnvironment(environment, -1), (Args{"A=1", "KORVEX_PROGRESS_FDX=2", "B="}));
+  EXPECT_EQ(ChildEnvironment(environment, 9), (Args{"A=1", "KORVEX_PROGRESS_FDX=2", "B=", "KORVEX_PROGRESS_FD=9"}));
 }
 
 TEST_F(LauncherTest, StopInterruptsTheChildAndReadsAsCancelled) {

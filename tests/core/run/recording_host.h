@@ -42,6 +42,11 @@ class RecordingHost : public TranslationHost, public ScanHost {
   void CloseStructureWindows() override { ++structureWindowsClosed; }
   void EmptyLogView() override { ++logViewEmptied; }
   void AddToRecentFiles(const std::string& path) override { recentFiles.push_back(path); }
+  void ShowProgress(const ProgressDisplay& progress) override {
+    progressShown.push_back(progress);
+    progressVisible = true;
+  }
+  void HideProgress() override { progressVisible = false; }
   void PumpMessages() override {
     ++pumpCount;
     if (onPump) onPump();
@@ -67,6 +72,8 @@ class RecordingHost : public TranslationHost, public ScanHost {
   int structureWindowsClosed = 0;
   int logViewEmptied = 0;
   std::vector<std::string> recentFiles;
+  std::vector<ProgressDisplay> progressShown;
+  bool progressVisible = false;
 };
 
 }  // namespace korvex::test

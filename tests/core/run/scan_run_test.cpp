@@ -207,19 +207,22 @@ TEST_F(ScanRunTest, DamagedInputIsSaidNotPassedOffAsSuccess) {
   EXPECT_TRUE(host_.messages.empty());
 }
 
-// Stop during a scan: a failed scan that changed nothing, said as "Scan cancelled".
+// Stop halfway through a scan (its progress shown): a failed scan that changed nothing, said
+// as "Scan cancelled", its progress taken away.
 TEST_F(ScanRunTest, StoppedScanLeavesEverythingAsItWas) {
   ScanFirstFile();
   const ScanResult before = scan_;
   const JobSettings settingsBefore = settings_;
-  const std::string ready = root_ + "/ready";
-  SetFake("KORVEX_FAKE_READY", ready);
+  SetFake("KORVEX_FAKE_PROGRESS", "reading 4 8\n");
   SetFake("KORVEX_FAKE_SLEEP_MS", "30000");
   ScannerWrites("STRUCTURE_LIST\n1) OTHER\n\n");
   host_.onPump = [&] {
-    if (std::filesystem::exists(ready)) launcher_.Stop();
+    if (host_.progressVisible) launcher_.Stop();
   };
   EXPECT_FALSE(Scan(dataDir_ + "/huge.gds"));
+  ASSERT_EQ(host_.progressShown.size(), 1u);
+  EXPECT_EQ(host_.progressShown[0].text, "Scanning huge.gds: 50%");
+  EXPECT_FALSE(host_.progressVisible);
   EXPECT_EQ(host_.LastStatus(), "Scan cancelled");
   EXPECT_TRUE(host_.messages.empty());
   ExpectNothingChanged(before, settingsBefore);

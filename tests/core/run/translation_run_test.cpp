@@ -155,6 +155,24 @@ TEST_F(TranslationRunTest, EngineFailureWithAndWithoutLog) {
   EXPECT_TRUE(host_.panelUpdates.empty());
 }
 
+// The engine's phases in the status bar while it runs; gone when it ends, failed or not.
+TEST_F(TranslationRunTest, ProgressIsShownUntilTheRunEnds) {
+  SetFake("KORVEX_FAKE_PROGRESS", "reading 10 10\nwriting 1234567890 0\n");
+  EngineWritesLog("done\n");
+  EXPECT_EQ(Run(), TranslationOutcome::kFinished);
+  ASSERT_FALSE(host_.progressShown.empty());
+  EXPECT_EQ(host_.progressShown.back().text, "Translating: writing 1.2 GB");
+  EXPECT_EQ(host_.progressShown.back().percent, -1);
+  EXPECT_FALSE(host_.progressVisible);
+
+  host_ = test::RecordingHost();
+  host_.fileAnswer = output_;
+  EngineExits(-1);
+  EXPECT_EQ(Run(), TranslationOutcome::kFailed);
+  EXPECT_FALSE(host_.progressShown.empty());
+  EXPECT_FALSE(host_.progressVisible);
+}
+
 TEST_F(TranslationRunTest, FinishedWithoutLogSaysSo) {
   EXPECT_EQ(Run(), TranslationOutcome::kFinished);
   EXPECT_EQ(MessageTexts(), Args{"Error occurred in generating log file " + logPath_ + "."});

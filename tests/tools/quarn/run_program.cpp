@@ -24,16 +24,22 @@ std::string Slurp(const std::string& path) {
 
 }  // namespace
 
-ProgramRun RunProgram(const std::vector<std::string>& argv, const std::string& directory, int timeout_seconds) {
+ProgramRun RunProgram(const std::vector<std::string>& argv, const std::string& directory, int timeout_seconds,
+                      ProgressTo progress) {
   ProgramRun run;
   char out_path[] = "/tmp/korvex_run_out_XXXXXX";
   char err_path[] = "/tmp/korvex_run_err_XXXXXX";
+  char progress_path[] = "/tmp/korvex_run_progress_XXXXXX";
   const int out_fd = mkstemp(out_path);
   const int err_fd = mkstemp(err_path);
+  const int progress_fd = mkstemp(progress_path);
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(out_fd, 1);
     dup2(err_fd, 2);
+    if (progress == ProgressTo::kNowhere) unsetenv("KORVEX_PROGRESS_FD");
+    if (progress == ProgressTo::kFile) setenv("KORVEX_PROGRESS_FD", std::to_string(progress_fd).c_str(), 1);
+    if (progress == ProgressTo::kStandardOutput) setenv("KORVEX_PROGRESS_FD", "1", 1);
     if (!directory.empty() && chdir(directory.c_str()) != 0) _exit(127);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -43,6 +49,7 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const std::string& d
   }
   close(out_fd);
   close(err_fd);
+  close(progress_fd);
   if (pid > 0) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
     int status = 0;
@@ -63,8 +70,10 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const std::string& d
   }
   run.out = Slurp(out_path);
   run.err = Slurp(err_path);
+  run.progress = Slurp(progress_path);
   std::remove(out_path);
   std::remove(err_path);
+  std::remove(progress_path);
   return run;
 }
 

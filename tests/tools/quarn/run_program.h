@@ -14,10 +14,18 @@ struct ProgramRun {
   int exit_code = -1;
   std::string out;
   std::string err;
+  std::string progress;  // what it wrote to the descriptor KORVEX_PROGRESS_FD named
+};
+
+// Where the program is told to write its progress lines.
+enum class ProgressTo {
+  kNowhere,         // KORVEX_PROGRESS_FD unset
+  kFile,            // a file of its own, read back into ProgramRun::progress
+  kStandardOutput,  // "1": to be refused
 };
 
 // argv[0] is the program (looked up on PATH when it has no slash).
 ProgramRun RunProgram(const std::vector<std::string>& argv, const std::string& directory = "",
-                      int timeout_seconds = 60);
+                      int timeout_seconds = 60, ProgressTo progress = ProgressTo::kNowhere);
 
 }  // namespace korvex::testing
