@@ -79,16 +79,28 @@ def round_end_zone(cell, li, dbu):
 # and the layouts have shapes near its corners: such a layer is compared in nine tiles, split
 # at +-2^30, each shape going whole to the tile of its box's centre. (Searching the hierarchy
 # by tile instead would transform the tile's box into child coordinates, where it overflows.)
-def tiles(region):
+def spans(region):
     box = region.bbox()
-    if box.empty() or (box.width() < (1 << 30) and box.height() < (1 << 30)):
+    return not box.empty() and (box.width() >= (1 << 30) or box.height() >= (1 << 30))
+
+
+# `split`: whether to tile, decided once for the regions compared, so that tile k of each holds
+# the same part of the plane.
+def tiles(region, split):
+    if not split:
         return [region]
-    split = lambda v: 0 if v < -(1 << 30) else (2 if v > (1 << 30) else 1)
+    side = lambda v: 0 if v < -(1 << 30) else (2 if v > (1 << 30) else 1)
     parts = [pya.Region() for _ in range(9)]
     for polygon in region.each():
         c = polygon.bbox().center()
-        parts[split(c.x) * 3 + split(c.y)].insert(polygon)
+        parts[side(c.x) * 3 + side(c.y)].insert(polygon)
     return parts
+
+
+# A path without area (zero width) is a line to KLayout and nothing once unfolded: the pieces of
+# a difference that have no area are no difference.
+def solid(region):
+    return pya.Region([p for p in region.each() if p.area2() > 0])
 
 
 # A flattened point lands on the grid. Placed at an angle that is not a quarter turn, or
@@ -107,9 +119,9 @@ def xor(fn, other, top, snapped=False):
         ra = pya.Region(ca.begin_shapes_rec(la[key])) if key in la else pya.Region()
         rb = pya.Region(cb.begin_shapes_rec(lb[key])) if key in lb else pya.Region()
         zone, tolerance = round_end_zone(ca, la[key], a.dbu) if key in la else (pya.Region(), 0)
-        big = len(tiles(ra + rb)) > 1
-        for pa, pb, pz in zip(tiles(ra) if big else [ra], tiles(rb) if big else [rb], tiles(zone) if big else [zone]):
-            diff = pa ^ pb
+        big = spans(ra + rb)
+        for pa, pb, pz in zip(tiles(ra, big), tiles(rb, big), tiles(zone, big)):
+            diff = solid(pa ^ pb)
             if not diff.is_empty() and not pz.is_empty():
                 diff = (diff - pz) + (diff & pz).sized(-(tolerance // 2 + 1))
             if snapped and not diff.is_empty():
