@@ -384,9 +384,12 @@ void Exploder::Shape(Frame& f) {
     if (!note.empty() && !counted_[f.structure]) log_.Warning(note, "shape change");
     if (outcome == Outcome::kDropped) return;
   }
+  // A path written as its placed outline is still a path to the polygon limits, as it is
+  // wherever it keeps being a path.
+  const bool path = e.kind == gds::ElementKind::kPath;
   Place(e, in_.names[f.structure], f.transform, scratch_);
   note.clear();
-  const bool passes = filter_.PolygonPasses(e, counts_, note);
+  const bool passes = path || filter_.PolygonPasses(e, counts_, note);
   if (!note.empty()) log_.Line("Polygon " + note);
   if (!passes) return;
   BeginTop();
