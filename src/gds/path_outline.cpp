@@ -51,6 +51,7 @@ void KeyPoints(const Point* pts, std::size_t n, std::vector<Point>& out) {
 bool GridDirection(std::int64_t dx, std::int64_t dy) { return dx == 0 || dy == 0 || std::llabs(dx) == std::llabs(dy); }
 
 struct Segment {
+  std::int64_t dx = 0, dy = 0;  // the step between its points
   Vec d;         // unit direction
   Vec o;         // left offset: the left normal times the half width, rounded for grid directions
   double length = 0;
@@ -96,6 +97,8 @@ class Tracer {
  private:
   Segment Make(std::int64_t dx, std::int64_t dy, double length) const {
     Segment s;
+    s.dx = dx;
+    s.dy = dy;
     s.grid = GridDirection(dx, dy);
     s.length = length;
     s.d = length > 0 ? Vec{double(dx) / length, double(dy) / length} : Vec{1, 0};
@@ -128,7 +131,10 @@ class Tracer {
     const Vec a = s1.d, b = s2.d;
     const Vec o1{sign * s1.o.x, sign * s1.o.y}, o2{sign * s2.o.x, sign * s2.o.y};
     const double c = a.x * b.x + a.y * b.y;
-    const double cr = a.x * b.y - a.y * b.x;
+    // A turn straight back off the axes leaves a rounding residue in the unit vectors' cross
+    // product: whether the segments are parallel is decided on the whole-number steps.
+    const bool parallel = Int128{s1.dx} * s2.dy == Int128{s1.dy} * s2.dx;
+    const double cr = parallel ? 0.0 : a.x * b.y - a.y * b.x;
     const bool inner = cr * sign > 0 || (cr == 0 && c > 0);
     auto through = [&](bool with_point) {
       side_.push_back(At(p, o1.x, o1.y));

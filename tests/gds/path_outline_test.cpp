@@ -67,6 +67,13 @@ TEST(PathOutline, SharpJoinsReachAsFarAsTheirCorners) {
   EXPECT_NE(std::find(outline.begin(), outline.end(), Point{1030, -30}), outline.end());
   EXPECT_NE(std::find(outline.begin(), outline.end(), Point{1042, 0}), outline.end());
   EXPECT_NE(std::find(outline.begin(), outline.end(), Point{928, 30}), outline.end());
+  // Turning straight back off the axes, at (5095, -771): cut half a width past the point on
+  // both sides, never drawn through the point.
+  ASSERT_EQ(BuildPathOutline({{7225, 720}, {5095, -771}, {5505, -484}}, {160, 0, 0, 0}, outline, why),
+            OutlineFault::kNone);
+  EXPECT_NE(std::find(outline.begin(), outline.end(), Point{5075, -882}), outline.end());
+  EXPECT_NE(std::find(outline.begin(), outline.end(), Point{4984, -751}), outline.end());
+  EXPECT_EQ(std::find(outline.begin(), outline.end(), Point{5095, -771}), outline.end());
 }
 
 TEST(PathOutline, PathsWithoutAreaAreRefusedButKeepTheirExtent) {
