@@ -49,6 +49,12 @@ bool MappedFile::Open(const std::string& path) {
     error_ = std::strerror(errno);
     return false;
   }
+  return Adopt(fd);
+}
+
+bool MappedFile::Adopt(int fd) {
+  Close();
+  error_.clear();
   struct stat st {};
   if (fstat(fd, &st) != 0) {
     error_ = std::strerror(errno);

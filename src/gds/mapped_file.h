@@ -20,6 +20,8 @@ class MappedFile {
 
   // Opens `path`. On failure returns false and error() holds the system's reason.
   bool Open(const std::string& path);
+  // Takes over `fd`, open for reading, and views its file as Open() does (closing it on failure).
+  bool Adopt(int fd);
   void Close();
 
   const std::uint8_t* data() const { return data_; }

@@ -10,7 +10,7 @@
 
 #include "ui/about_reveal.h"
 #include "ui/pictures.h"
-#include "ui/product_info.h"
+#include "core/support/product_info.h"
 
 namespace korvex {
 namespace {

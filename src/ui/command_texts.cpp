@@ -8,6 +8,9 @@ const std::vector<CommandText>& CommandTexts() {
   static const std::vector<CommandText> table = {
       {Command::SelectGdsFile, "Select &GDS File...\tCtrl+O", "Select GDS file for translation\nSelect GDS",
        {"Ctrl+O"}},
+      {Command::OpenJob, "Open &Job...", "Open a job file: scan its input and set up the whole job\nOpen Job", {}},
+      {Command::SaveJobAs, "Save Job &As...", "Save the job as a file that can be opened or run again\nSave Job",
+       {}},
       {Command::SaveLogAs, "&Save Log As...\tCtrl+S", "Save the log file shown on the edit area with a new name",
        {"Ctrl+S"}},
       {Command::PrintLog, "&Print Log...\tCtrl+P", "Print the log file", {"Ctrl+P"}},
@@ -37,6 +40,8 @@ const std::vector<CommandText>& CommandTexts() {
        "Filter polygons according to the specified min. and max. limits.\nPolygon Filtering", {}},
       {Command::Translate, "&Translate", "Start translation/merge/add/blend\nTranslate/Merge/Add/Blend", {"Ctrl+T"}},
       {Command::StopRun, "&Stop", "Stop the scan or translation that is running\nStop", {}},
+      {Command::PreviewJob, "Pre&view Job",
+       "Show what the job will do to this file, without writing anything\nPreview Job", {}},
       {Command::ViewGdsInput, "View &GDS Input...", "Launch GDS viewer for input\nView GDS Input File", {"Ctrl+G"}},
       {Command::ViewGdsOutput, "View GDS &Output...", "Launch GDS viewer for output\nView GDS Output", {}},
       {Command::WebPage, "Helvorn &Web Page...", "Go to Helvorn Web Page\nHelvorn Web Page", {}},

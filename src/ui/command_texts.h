@@ -9,6 +9,8 @@ namespace korvex {
 // Every command of the main window.
 enum class Command {
   SelectGdsFile,
+  OpenJob,
+  SaveJobAs,
   SaveLogAs,
   PrintLog,
   PrintSetup,
@@ -33,6 +35,7 @@ enum class Command {
   PolygonFiltering,
   Translate,
   StopRun,
+  PreviewJob,
   ViewGdsInput,
   ViewGdsOutput,
   WebPage,

@@ -4,10 +4,11 @@
 #include <string_view>
 #include <vector>
 
+#include "core/job/output_proposal.h"  // kGdsFileTypes
+
 namespace korvex {
 
 // Filter entries: description and pattern pairs, each part followed by "|", ended by "||".
-inline constexpr const char* kGdsFileTypes = "GDS Files (*.gds)|*.gds|All Files (*.*)|*.*||";
 inline constexpr const char* kLogFilter = "LOG Files (*.log)|*.log|All Files (*.*)|*.*||";
 inline constexpr const char* kExeFilter = "EXE Files (*.exe)|*.exe|All Files (*.*)|*.*||";
 

@@ -89,6 +89,8 @@ QAction* CMainFrame::Action(Command command) const {
 
 void CMainFrame::CreateActions() {
   AddAction(Command::SelectGdsFile, SLOT(OnSelectGdsFile()));
+  AddAction(Command::OpenJob, SLOT(OnOpenJob()));
+  AddAction(Command::SaveJobAs, SLOT(OnSaveJobAs()));
   AddAction(Command::SaveLogAs, SLOT(OnSaveLogAs()));
   AddAction(Command::PrintLog, SLOT(OnPrintLog()));
   AddAction(Command::PrintSetup, SLOT(OnPrintSetup()));
@@ -120,6 +122,7 @@ void CMainFrame::CreateActions() {
   QAction* stop = AddAction(Command::StopRun);
   connect(stop, &QAction::triggered, this, [this] { m_launcher.Stop(); });
   stop->setVisible(false);  // only while a scan or a translation runs
+  AddAction(Command::PreviewJob, SLOT(OnPreviewJob()));
   AddAction(Command::ViewGdsInput, SLOT(OnViewGdsInput()));
   AddAction(Command::ViewGdsOutput, SLOT(OnViewGdsOutput()));
   AddAction(Command::WebPage, SLOT(OnWebPage()));
@@ -139,6 +142,9 @@ void CMainFrame::CreateActions() {
 void CMainFrame::CreateMenus() {
   m_fileMenu = menuBar()->addMenu(tr("&File"));
   m_fileMenu->addAction(Action(Command::SelectGdsFile));
+  m_fileMenu->addAction(Action(Command::OpenJob));
+  m_fileMenu->addAction(Action(Command::SaveJobAs));
+  m_fileMenu->addSeparator();
   m_fileMenu->addAction(Action(Command::SaveLogAs));
   m_fileMenu->addSeparator();
   m_fileMenu->addAction(Action(Command::PrintLog));
@@ -172,6 +178,7 @@ void CMainFrame::CreateMenus() {
   }
   m_translateMenu = menuBar()->addMenu(tr("&Translate"));
   m_translateMenu->addAction(Action(Command::Translate));
+  m_translateMenu->addAction(Action(Command::PreviewJob));
   m_translateMenu->addAction(Action(Command::StopRun));
 
   QMenu* view = menuBar()->addMenu(tr("&View"));

@@ -50,6 +50,9 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
   void OnNewDocument();
   // Shows a file in the log view, or hands it to the editor when it is too long.
   bool OpenLogFile(const std::string& path);
+  // Opens a job file: scans its input and sets up every option, the top structure and the
+  // structure map. True when the scan succeeded.
+  bool OpenJobFile(const std::string& path);
 
   bool Translating() const { return m_translating; }
   QString StatusText() const { return m_statusText; }
@@ -82,6 +85,9 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
 
  public slots:
   void OnSelectGdsFile();
+  void OnOpenJob();
+  void OnSaveJobAs();
+  void OnPreviewJob();
   void OnSaveLogAs();
   void OnPrintLog();
   void OnPrintSetup();
@@ -140,6 +146,10 @@ class CMainFrame : public QMainWindow, public ScanHost, public TranslationHost {
   void RebuildRecentFileMenu();
   void SaveRecentFiles();
   void UpdateLogCommands();
+  // Shows a text that is no file (the job preview) in the log view, read-only.
+  void ShowTextInView(const std::string& text);
+  // What the job warns of, for the scanned input; none before a scan of it.
+  std::vector<std::string> CurrentJobWarnings() const;
   void UpdateEditCommands();
   void UpdateLockIndicators();
   void UpdateTopStructureIndicator();

@@ -14,7 +14,7 @@
 #include "ui/job_file_move.h"
 #include "ui/main_frame.h"
 #include "ui/pentra_view.h"
-#include "ui/product_info.h"
+#include "core/support/product_info.h"
 #include "ui/user_prompts.h"
 
 namespace korvex {
@@ -148,7 +148,7 @@ void CMainFrame::OnPolygonFiltering() {
 void CMainFrame::OnTranslate() {
   if (RefusedWhileRunning()) return;
   SetRunning(&m_translating, true);
-  RunTranslation(m_settings, m_scan.TopStructure, m_launcher, *this);
+  RunTranslation(m_settings, m_scan.TopStructure, m_launcher, *this, CurrentJobWarnings());
   SetRunning(&m_translating, false);
 }
 

@@ -11,13 +11,24 @@ void CMainFrame::RunStructureDialog() {
 
 bool CMainFrame::RunConfigurationSheet() { return korvex::RunConfigurationSheet(this, m_settings, m_scan, m_prompts); }
 
-void CMainFrame::RunLayerMappingDialog() { korvex::RunMappingDialog(this, MappingKind::kLayers, m_settings, m_scan, m_prompts); }
-
-void CMainFrame::RunTypeMappingDialog() {
-  korvex::RunMappingDialog(this, MappingKind::kDatatypes, m_settings, m_scan, m_prompts);
+// A confirmed map was made for the input open now; the job preview warns when it meets another.
+void CMainFrame::RunLayerMappingDialog() {
+  if (korvex::RunMappingDialog(this, MappingKind::kLayers, m_settings, m_scan, m_prompts)) {
+    m_settings.RulesInputFile = m_settings.InputFile;
+  }
 }
 
-void CMainFrame::RunStructureMappingDialog() { korvex::RunStructureMappingDialog(this, m_settings, m_scan, m_prompts); }
+void CMainFrame::RunTypeMappingDialog() {
+  if (korvex::RunMappingDialog(this, MappingKind::kDatatypes, m_settings, m_scan, m_prompts)) {
+    m_settings.RulesInputFile = m_settings.InputFile;
+  }
+}
+
+void CMainFrame::RunStructureMappingDialog() {
+  if (korvex::RunStructureMappingDialog(this, m_settings, m_scan, m_prompts)) {
+    m_settings.RulesInputFile = m_settings.InputFile;
+  }
+}
 
 void CMainFrame::RunPolygonFilteringDialog() { korvex::RunPolygonFilteringDialog(this, m_settings, m_prompts); }
 

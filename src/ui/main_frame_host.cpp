@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QStatusBar>
 
+#include "core/job/job_file.h"
 #include "core/support/frame_title.h"
 #include "core/support/log_view_limit.h"
 #include "core/support/paths.h"
@@ -19,6 +20,8 @@ namespace korvex {
 
 bool CMainFrame::OpenFile(const QString& path) {
   if (RefusedWhileRunning()) return false;
+  // A job file, named on the command line, dropped or picked, sets up its whole job.
+  if (SameExtension(SplitExtension(path.toStdString()).extension, kJobExtension)) return OpenJobFile(path.toStdString());
   // Asked before the scan, so a cancelled question leaves everything as it was.
   if (!SaveModified()) return false;
   SetRunning(&m_scanning, true);

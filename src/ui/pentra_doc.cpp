@@ -27,13 +27,18 @@ bool CPentraDoc::OnOpenDocument(const QString& path, QString* error, qint64 limi
     if (error != nullptr) *error = file.errorString();
     return false;
   }
+  ShowBytes(bytes);
+  m_path = path;
+  return true;
+}
+
+void CPentraDoc::ShowBytes(const QByteArray& bytes) {
   const DecodedLog log = DecodeLogBytes(bytes);
   m_view->setPlainText(log.text);
   m_view->document()->setModified(false);
   m_original = bytes;
   m_encoding = log.encoding;
-  m_path = path;
-  return true;
+  m_path.clear();
 }
 
 QByteArray CPentraDoc::Bytes() const {

@@ -21,6 +21,8 @@ class CPentraDoc {
   // Reads at most `limit` bytes when it is not negative (the start of a file too large for
   // the view).
   bool OnOpenDocument(const QString& path, QString* error, qint64 limit = -1);
+  // Shows a text that comes from no file (it has no path until it is saved).
+  void ShowBytes(const QByteArray& bytes);
   // Writes the view's text to the file; false with the reason when that failed (the old
   // file is then left as it was).
   bool SaveTo(const QString& path, QString* error);

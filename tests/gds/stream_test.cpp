@@ -10,7 +10,7 @@
 #include "gds/stream_reader.h"
 #include "gds/stream_writer.h"
 #include "gds/structure_index.h"
-#include "gdsgen/generator.h"
+#include "generated_layout.h"
 #include "test_bytes.h"
 
 namespace korvex::gds {
@@ -93,17 +93,7 @@ void ExpectSameContent(const Library& a, const Library& b) {
   }
 }
 
-std::vector<std::uint8_t> Generated(std::uint64_t seed, std::uint64_t size, bool exotic) {
-  gdsgen::GeneratorOptions o;
-  o.seed = seed;
-  o.size = size;
-  o.exotic = exotic;
-  MemorySink sink;
-  gdsgen::GeneratorStats stats;
-  std::string error;
-  EXPECT_TRUE(gdsgen::GenerateLayout(o, sink, stats, error)) << error;
-  return sink.bytes;
-}
+using testing::Generated;
 
 TEST(StreamRoundTrip, GeneratedLayoutsComeBackByteForByte) {
   for (bool exotic : {false, true}) {

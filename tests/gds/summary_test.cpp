@@ -7,7 +7,7 @@
 #include "gds/hierarchy.h"
 #include "gds/layout_summary.h"
 #include "gds/stream_writer.h"
-#include "gdsgen/generator.h"
+#include "generated_layout.h"
 #include "library_builder.h"
 #include "test_bytes.h"
 
@@ -247,17 +247,7 @@ std::size_t ExpectSameSummary(const std::vector<std::uint8_t>& bytes, unsigned t
   return many.parts;
 }
 
-std::vector<std::uint8_t> Generated(std::uint64_t seed, std::uint64_t size, bool exotic) {
-  gdsgen::GeneratorOptions o;
-  o.seed = seed;
-  o.size = size;
-  o.exotic = exotic;
-  MemorySink sink;
-  gdsgen::GeneratorStats stats;
-  std::string error;
-  EXPECT_TRUE(gdsgen::GenerateLayout(o, sink, stats, error));
-  return sink.bytes;
-}
+using testing::Generated;
 
 TEST(ParallelSummary, GivesExactlyTheSerialResult) {
   for (bool exotic : {false, true}) {

@@ -140,9 +140,11 @@ bool StartAsWritten(const gds::Record& start) { return start.data_type == gds::k
 
 bool KeptBetweenElements(std::uint8_t type) { return type == gds::kPropAttr || type == gds::kPropValue; }
 
-void LogLeftOut(const std::vector<LeftOut>& left_out, const std::string& structure, EngineLog& log) {
+std::uint64_t LogLeftOut(const std::vector<LeftOut>& left_out, const std::string& structure, EngineLog& log) {
+  std::uint64_t elements = 0;
   for (const LeftOut& l : left_out) {
     if (l.why != nullptr) {
+      ++elements;
       log.Warning(ElementPlace(structure, l.offset) + " (" + gds::RecordName(l.record) + ") not written: " + l.why,
                   "element not written");
     } else if (SilentInIndexPass(l.record)) {
@@ -151,6 +153,7 @@ void LogLeftOut(const std::vector<LeftOut>& left_out, const std::string& structu
                   "record between elements");
     }
   }
+  return elements;
 }
 
 }  // namespace korvex::engine

@@ -47,7 +47,8 @@ struct LeftOut {
 };
 
 // One warning per element left out, naming the structure and the offset. Records between
-// elements are warned only where the index pass has not said so already.
-void LogLeftOut(const std::vector<LeftOut>& left_out, const std::string& structure, EngineLog& log);
+// elements are warned only where the index pass has not said so already. Returns the number
+// of elements left out.
+std::uint64_t LogLeftOut(const std::vector<LeftOut>& left_out, const std::string& structure, EngineLog& log);
 
 }  // namespace korvex::engine

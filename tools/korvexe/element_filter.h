@@ -38,6 +38,9 @@ enum class Tally : std::uint8_t {
 struct FilterCounts {
   std::array<std::uint64_t, static_cast<std::size_t>(Tally::kCount)> n{};
   void Add(Tally t) { ++n[static_cast<std::size_t>(t)]; }
+  void Add(const FilterCounts& other) {
+    for (std::size_t i = 0; i < n.size(); ++i) n[i] += other.n[i];
+  }
   std::uint64_t operator[](Tally t) const { return n[static_cast<std::size_t>(t)]; }
 };
 

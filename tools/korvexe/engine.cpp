@@ -8,6 +8,7 @@
 
 #include "core/support/file_io.h"
 #include "core/support/paths.h"
+#include "core/support/product_info.h"
 #include "korvexe/engine_log.h"
 #include "korvexe/engine_options.h"
 #include "korvexe/input_layout.h"
@@ -61,20 +62,23 @@ WriteTotals Run(const EngineOptions& o, const std::string& working_directory, co
     layouts.push_back(std::make_unique<InputLayout>());
     LoadLayout(m, *layouts.back(), log);
   }
-  out.Create(o.output);
+  // A dry run leaves the output's folder as it is: no temporary file, no clean-up.
+  OutputStream* sink = o.dry_run ? nullptr : &out;
+  if (sink != nullptr) sink->Create(o.output);
   WriteTotals totals;
   if (o.merge == MergeMode::kNone) {
-    totals = RunTranslation(o, *layouts[0], out, log);
+    totals = RunTranslation(o, *layouts[0], sink, log);
   } else {
     WarnIgnoredInMerge(o, log);
     std::vector<InputLayout*> files;
     for (auto& l : layouts) files.push_back(l.get());
-    totals = RunMerge(o, files, out, log);
+    totals = RunMerge(o, files, sink, log);
   }
+  LogRunSummary(totals, log);
   // A run whose log could not be written has not told what it did: it keeps no output.
   log.Finish();
   if (!log.write_error().empty()) throw EngineError("cannot write the log " + log_path + ": " + log.write_error());
-  out.Commit();
+  if (sink != nullptr) sink->Commit();
   return totals;
 }
 
@@ -88,7 +92,8 @@ EngineRun RunEngine(const std::vector<std::string>& args, const std::string& wor
   const auto start = std::chrono::steady_clock::now();
   EngineRun run;
   if (args.empty() || args[0].empty()) {
-    std::fprintf(stderr, "%s: no input file (usage: %s INPUT OUTPUT TOP [switches])\n", kProgramName, kProgramName);
+    std::fprintf(stderr, "%s: no input file (usage: %s INPUT OUTPUT TOP [switches] [-dryrun])\n", kProgramName,
+                 kProgramName);
     return run;
   }
   run.log_path = LogPathFor(args[0], working_directory);
@@ -111,12 +116,14 @@ EngineRun RunEngine(const std::vector<std::string>& args, const std::string& wor
     log.Error(text);
     std::fprintf(stderr, "%s: error: %s\n", kProgramName, text.c_str());
   };
-  log.Line(std::string(kProgramName) + " version " + kProgramVersion);
+  log.Line(std::string(kProgramName) + " version " + kProductVersion);
   log.Line("Arguments:" + ArgumentLine(args));
   log.Line("Working directory: " + working_directory);
 
   const ParsedOptions parsed = ParseEngineArguments(args);
   for (const std::string& note : parsed.notes) log.Line("Note: " + note);
+  const bool dry_run = parsed.ok && parsed.options.dry_run;
+  if (dry_run) log.Line("Dry run: nothing is written, " + parsed.options.output + " is left as it is");
   bool failed = !parsed.ok;
   if (failed) fail(parsed.error);
   WriteTotals totals;
@@ -142,8 +149,9 @@ EngineRun RunEngine(const std::vector<std::string>& args, const std::string& wor
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   log.Finish();
   if (!failed) {
-    log.Line("Structures written: " + std::to_string(totals.structures));
-    log.Line("Elements written: " + std::to_string(totals.elements));
+    const char* verb = dry_run ? "that would be written" : "written";
+    log.Line(std::string("Structures ").append(verb).append(": ").append(std::to_string(totals.structures)));
+    log.Line(std::string("Elements ").append(verb).append(": ").append(std::to_string(totals.elements)));
   } else {
     log.Line("No output written");
   }

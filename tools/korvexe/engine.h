@@ -7,7 +7,6 @@
 namespace korvex::engine {
 
 inline constexpr const char* kProgramName = "korvexe.exe";
-inline constexpr const char* kProgramVersion = "1.0";
 inline constexpr const char* kMergeListName = "korvex.lst";
 inline constexpr int kExitFailure = 255;
 inline constexpr int kMaxCountedExit = 127;

@@ -82,6 +82,7 @@ class Parser {
     if (a == "-prune") return Flag(o_.prune);
     if (a == "-unfold") return Flag(o_.unfold);
     if (a == "-explode") return Flag(o_.explode);
+    if (a == "-dryrun") return Flag(o_.dry_run);
     if (a == "-lc") return Names(NameCase::kLower);
     if (a == "-uc") return Names(NameCase::kUpper);
     if (a == "-names") return Names(NameCase::kFix);

@@ -52,6 +52,7 @@ struct EngineOptions {
   PolygonLimits polygons;
   double min_width = 0;                   // user units; 0: no minimum
   std::optional<double> max_text_mag;     // texts magnified above it are dropped
+  bool dry_run = false;                   // every pass runs, nothing is written
 };
 
 struct ParsedOptions {

@@ -141,12 +141,20 @@ gds::Reference ReferenceOf(const gds::Element& e) {
   return r;
 }
 
+// A structure's elements already read and filtered, with the pair each was read with, and
+// the pairs of those the filter dropped: what each placement adds to the pair counts.
+struct CachedStructure {
+  std::vector<gds::Element> elements;
+  std::vector<std::optional<PairKey>> pairs;
+  std::vector<PairKey> dropped;
+  FilterCounts counts;  // what the shape options did to its elements
+};
+
 struct Frame {
   std::uint32_t structure = 0;
   gds::FlatTransform transform;
   std::unique_ptr<gds::StreamReader> reader;
-  // The structure's elements already read and filtered, when it is cached.
-  std::vector<gds::Element>* cached = nullptr;
+  CachedStructure* cached = nullptr;  // when the structure is cached
   std::size_t next = 0;
   gds::Element* current = nullptr;  // the cached element being placed
   gds::Element element;
@@ -163,17 +171,19 @@ struct Frame {
 class Exploder {
  public:
   Exploder(const InputLayout& in, const ElementFilter& filter, FilterCounts& counts, EngineLog& log,
-           OutputStream& out)
+           OutputStream* out, PairTally& pairs)
       : in_(in),
         filter_(filter),
         counts_(counts),
         log_(log),
         out_(out),
+        pairs_(pairs),
         on_path_(in.names.size(), false),
         cache_(in.names.size()),
         counted_(in.names.size(), false) {}
 
   ExplodeResult Run(std::uint32_t top, const std::string& name, bool drop_if_empty);
+  const FilterCounts& placed() const { return placed_; }
 
  private:
   void Push(std::uint32_t s, const gds::FlatTransform& t);
@@ -184,14 +194,23 @@ class Exploder {
   void BeginTop() {
     if (begun_) return;
     begun_ = true;
-    gds::WriteStructureBegin(out_.records(), header_);
+    if (out_ != nullptr) gds::WriteStructureBegin(out_->records(), header_);
   }
+  void Write(const gds::Element& e) {
+    BeginTop();
+    if (out_ != nullptr) gds::WriteElement(out_->records(), e);
+    ++result_.elements;
+  }
+  // How far the flat result has come, in bytes written (or, in a dry run, about as many).
+  std::uint64_t Progress() const { return out_ != nullptr ? out_->bytes() : result_.elements * kDryElementBytes; }
 
   const InputLayout& in_;
   const ElementFilter& filter_;
   FilterCounts& counts_;
   EngineLog& log_;
-  OutputStream& out_;
+  OutputStream* out_;
+  PairTally& pairs_;
+  FilterCounts placed_;
   gds::Diagnostics ignored_;  // the index pass has reported them
   std::deque<Frame> stack_;
   std::size_t depth_ = 0;
@@ -203,13 +222,14 @@ class Exploder {
   ExplodeResult result_;
   std::uint64_t steps_ = 0;
   static constexpr std::uint64_t kReleaseEvery = 512u << 20;
+  static constexpr std::uint64_t kDryElementBytes = 64;
   std::uint64_t next_release_ = kReleaseEvery;
   // Structures placed many times are read and filtered once and kept, within a budget;
   // the others are read again from the mapped file at each placement.
   static constexpr std::uint64_t kCacheBudget = 384u << 20;
   std::uint64_t cache_bytes_ = 0;
   std::uint32_t top_ = 0;
-  std::vector<std::unique_ptr<std::vector<gds::Element>>> cache_;
+  std::vector<std::unique_ptr<CachedStructure>> cache_;
   std::vector<bool> counted_;  // the filter's counts cover each structure once
   std::vector<gds::Point> scratch_;
 };
@@ -227,7 +247,10 @@ void Exploder::Push(std::uint32_t s, const gds::FlatTransform& t) {
   f.expanding = false;
   f.cached = cache_[s].get();
   f.next = 0;
-  if (f.cached == nullptr) {
+  if (f.cached != nullptr) {
+    for (PairKey p : f.cached->dropped) pairs_.Count(p, false);
+    placed_.Add(f.cached->counts);
+  } else {
     f.reader->Seek(in_.summary.structures[s].offset);
     f.reader->NextStructure();
   }
@@ -239,32 +262,39 @@ void Exploder::Cache(std::uint32_t s) {
   gds::StreamReader reader(in_.data(), in_.size(), ignored_);
   reader.Seek(in_.summary.structures[s].offset);
   if (!reader.NextStructure()) return;
-  auto elements = std::make_unique<std::vector<gds::Element>>();
-  FilterCounts scratch;
-  FilterCounts& counts = counted_[s] ? scratch : counts_;
-  counted_[s] = true;
+  auto cached = std::make_unique<CachedStructure>();
+  FilterCounts& counts = cached->counts;
   gds::Element e;
   std::string note;
   while (reader.NextElement(e)) {
+    // Elements that are not valid are left out where they would be placed, and not counted.
+    const std::optional<PairKey> pair =
+        gds::ElementFault(gds::FactsOf(e)) == nullptr ? PairOf(e) : std::nullopt;
     if (e.kind != gds::ElementKind::kSRef && e.kind != gds::ElementKind::kARef && filter_.touches_elements()) {
       note.clear();
       const Outcome outcome = filter_.Shape(e, in_.names[s], counts, note);
       if (!note.empty()) log_.Warning(note, "shape change");
-      if (outcome == Outcome::kDropped) continue;
+      if (outcome == Outcome::kDropped) {
+        if (pair) cached->dropped.push_back(*pair);
+        continue;
+      }
     }
     cache_bytes_ += sizeof(gds::Element) + e.xy.size() * sizeof(gds::Point) + e.string.size() + e.sname.size() +
-                    e.properties.size() * 64;
-    elements->push_back(e);
+                    e.properties.size() * 64 + sizeof(pair);
+    cached->elements.push_back(e);
+    cached->pairs.push_back(pair);
   }
-  cache_[s] = std::move(elements);
+  if (!counted_[s]) counts_.Add(counts);
+  counted_[s] = true;
+  cache_[s] = std::move(cached);
 }
 
 // A cached boundary, box or node is placed without copying it: only its points are moved
 // into a scratch list for the write (see Shape()); anything else is copied first.
 bool Exploder::NextElement(Frame& f) {
   if (f.cached == nullptr) return f.reader->NextElement(f.element);
-  if (f.next == f.cached->size()) return false;
-  f.current = &(*f.cached)[f.next++];
+  if (f.next == f.cached->elements.size()) return false;
+  f.current = &f.cached->elements[f.next++];
   const gds::ElementKind k = f.current->kind;
   if (k == gds::ElementKind::kBoundary || k == gds::ElementKind::kBox || k == gds::ElementKind::kNode) return true;
   f.element = *f.current;
@@ -283,12 +313,12 @@ ExplodeResult Exploder::Run(std::uint32_t top, const std::string& name, bool dro
   while (depth_ > 0) {
     if ((++steps_ & 0x3FF) == 0) {
       CheckStop();
-      out_.Check();
+      if (out_ != nullptr) out_->Check();
       // Children are read again and again from all over the file: give the mapped pages
       // back now and then (they stay in the page cache) so that memory stays small.
-      if (out_.bytes() >= next_release_) {
+      if (Progress() >= next_release_) {
         in_.file.Release(0, in_.size());
-        next_release_ = out_.bytes() + kReleaseEvery;
+        next_release_ = Progress() + kReleaseEvery;
       }
     }
     Frame& f = stack_[depth_ - 1];
@@ -316,7 +346,7 @@ ExplodeResult Exploder::Run(std::uint32_t top, const std::string& name, bool dro
     if (const char* fault = gds::ElementFault(gds::FactsOf(e))) {
       // Left out wherever it would be placed; said once.
       if (left_out_.insert(e.offset).second)
-        LogLeftOut({{e.offset, gds::StartRecordOf(e.kind), fault}}, in_.names[f.structure], log_);
+        result_.left_out += LogLeftOut({{e.offset, gds::StartRecordOf(e.kind), fault}}, in_.names[f.structure], log_);
       f.current = nullptr;
       continue;
     }
@@ -329,8 +359,10 @@ ExplodeResult Exploder::Run(std::uint32_t top, const std::string& name, bool dro
   }
   if (!begun_ && drop_if_empty) return result_;
   BeginTop();
-  gds::WriteStructureEnd(out_.records(), header_);
-  out_.Check();
+  if (out_ != nullptr) {
+    gds::WriteStructureEnd(out_->records(), header_);
+    out_->Check();
+  }
   result_.written = true;
   return result_;
 }
@@ -366,23 +398,27 @@ void Exploder::Shape(Frame& f) {
     if (BecomesBoundary(e, f.transform)) e.kind = gds::ElementKind::kBoundary;
     std::string note;
     const bool passes = filter_.PolygonPasses(e, counts_, note);
-    if (passes) {
-      BeginTop();
-      gds::WriteElement(out_.records(), e);
-      ++result_.elements;
-    }
+    pairs_.Count(f.cached->pairs[f.next - 1], passes);
+    if (passes) Write(e);
     e.kind = kind;
     e.xy.swap(scratch_);
     if (!note.empty()) log_.Line("Polygon " + note);
     return;
   }
   gds::Element& e = f.element;
+  // A cached element was copied out of the cache with its filtered numbers.
+  const std::optional<PairKey> pair = f.cached != nullptr ? f.cached->pairs[f.next - 1] : PairOf(e);
   std::string note;
   if (f.cached == nullptr && filter_.touches_elements()) {  // cached elements are filtered already
-    FilterCounts scratch;
-    const Outcome outcome = filter_.Shape(e, in_.names[f.structure], counted_[f.structure] ? scratch : counts_, note);
+    FilterCounts one;
+    const Outcome outcome = filter_.Shape(e, in_.names[f.structure], one, note);
+    placed_.Add(one);
+    if (!counted_[f.structure]) counts_.Add(one);
     if (!note.empty() && !counted_[f.structure]) log_.Warning(note, "shape change");
-    if (outcome == Outcome::kDropped) return;
+    if (outcome == Outcome::kDropped) {
+      pairs_.Count(pair, false);
+      return;
+    }
   }
   // A path written as its placed outline is still a path to the polygon limits, as it is
   // wherever it keeps being a path.
@@ -391,17 +427,17 @@ void Exploder::Shape(Frame& f) {
   note.clear();
   const bool passes = path || filter_.PolygonPasses(e, counts_, note);
   if (!note.empty()) log_.Line("Polygon " + note);
-  if (!passes) return;
-  BeginTop();
-  gds::WriteElement(out_.records(), e);
-  ++result_.elements;
+  pairs_.Count(pair, passes);
+  if (passes) Write(e);
 }
 
 Flattener::Flattener(const InputLayout& in, const ElementFilter& filter, FilterCounts& counts, EngineLog& log,
-                     OutputStream& out)
-    : impl_(std::make_unique<Exploder>(in, filter, counts, log, out)) {}
+                     OutputStream* out, PairTally& pairs)
+    : impl_(std::make_unique<Exploder>(in, filter, counts, log, out, pairs)) {}
 
 Flattener::~Flattener() = default;
+
+const FilterCounts& Flattener::placed() const { return impl_->placed(); }
 
 ExplodeResult Flattener::Explode(std::uint32_t top, const std::string& name, bool drop_if_empty) {
   return impl_->Run(top, name, drop_if_empty);

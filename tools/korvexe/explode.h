@@ -10,6 +10,7 @@
 #include "korvexe/engine_log.h"
 #include "korvexe/input_layout.h"
 #include "korvexe/output_file.h"
+#include "korvexe/pair_tally.h"
 
 namespace korvex::engine {
 
@@ -17,17 +18,19 @@ struct ExplodeResult {
   bool written = false;        // false: nothing survived and the structure was left out
   std::uint64_t elements = 0;  // written
   std::uint64_t placements = 0;  // structure instances placed
+  std::uint64_t left_out = 0;    // elements that are not valid as read (each counted once)
 };
 
 class Exploder;
 
 // Flattens structures of one input into one output. One flattener serves every structure of a
 // run, so that what it learnt of the children (and its tables, sized by the layout) is set up
-// once: flattening every structure of a large layout stays linear.
+// once: flattening every structure of a large layout stays linear. Without `out` (a dry run)
+// nothing is written and only the counts are kept. `pairs` counts every placed shape.
 class Flattener {
  public:
   Flattener(const InputLayout& in, const ElementFilter& filter, FilterCounts& counts, EngineLog& log,
-            OutputStream& out);
+            OutputStream* out, PairTally& pairs);
   ~Flattener();
   Flattener(const Flattener&) = delete;
   Flattener& operator=(const Flattener&) = delete;
@@ -38,6 +41,9 @@ class Flattener {
   // kept within a budget; the others are read again from the mapped file at each placement,
   // so memory stays small however large the flat result.
   ExplodeResult Explode(std::uint32_t top, const std::string& name, bool drop_if_empty);
+  // What the shape options did, counted at every placement (the run's counts take each
+  // element once; polygon filtering counts every placement there already).
+  const FilterCounts& placed() const;
 
  private:
   std::unique_ptr<Exploder> impl_;

@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "gds/layout_file.h"
 #include "gds/stream_reader.h"
 #include "korvexe/output_file.h"
 #include "korvexe/run_control.h"
@@ -65,7 +66,15 @@ gds::LibraryHeader ReadHeaderRecords(const InputLayout& layout) {
 
 void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log) {
   layout.path = path;
-  if (!layout.file.Open(path)) throw EngineError("cannot read " + path + ": " + layout.file.error());
+  gds::LayoutFileInfo stored;
+  std::string error;
+  if (!gds::OpenLayoutFile(path, layout.file, stored, error, [](std::uint64_t, std::uint64_t) { return StopSignal() == 0; })) {
+    CheckStop();
+    throw EngineError("cannot read " + path + ": " + error);
+  }
+  if (stored.compressed)
+    log.Line("Decompressed " + path + ": " + std::to_string(stored.stored_size) + " bytes gzip-compressed, " +
+             std::to_string(layout.size()) + " bytes of GDSII");
   layout.file.AdviseSequential();
   gds::SummaryOptions options;
   options.skip_context_info = false;  // a filter keeps every structure

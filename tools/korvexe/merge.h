@@ -18,8 +18,9 @@ namespace korvex::engine {
 std::vector<std::string> ReadMergeList(const std::string& path);
 
 // `files` holds the input first, then the listed files, all loaded. Throws EngineError for
-// units that cannot be brought together, or a combine name that already exists.
-WriteTotals RunMerge(const EngineOptions& options, std::vector<InputLayout*> files, OutputStream& out,
+// units that cannot be brought together, or a combine name that already exists. Without `out`
+// (a dry run) nothing is written and only the counts come back.
+WriteTotals RunMerge(const EngineOptions& options, std::vector<InputLayout*> files, OutputStream* out,
                      EngineLog& log);
 
 }  // namespace korvex::engine

@@ -13,7 +13,9 @@
 #include <string_view>
 
 #include "core/support/bus_error_exit.h"
+#include "core/support/paths.h"
 #include "core/support/replace_file.h"
+#include "gds/gzip_stream.h"
 #include "korvexe/run_control.h"
 
 namespace korvex::engine {
@@ -66,6 +68,8 @@ std::size_t RemoveDeadRunTemporaries(const std::string& folder) {
   ::closedir(dir);
   return removed;
 }
+
+bool IsCompressedName(const std::string& output) { return SameExtension(SplitExtension(output).extension, ".gz"); }
 
 OutputStream::OutputStream() : buffer_(kBufferSize) {}
 
@@ -189,6 +193,7 @@ void OutputStream::Commit() {
   // On the disk before it takes the output's name: a crash right after the run finished must
   // not leave an empty or short output.
   SetBusErrorRemove("");  // the input is read no more
+  if (IsCompressedName(output_)) Compress();
   int rc = ::fsync(fd_);
   rc = ::close(fd_) == 0 ? rc : -1;
   fd_ = -1;
@@ -205,6 +210,28 @@ void OutputStream::Commit() {
     throw EngineError(message);
   }
   temporary_.clear();
+}
+
+void OutputStream::Compress() {
+  std::string compressed;
+  const int fd = CreateTemporaryBeside(output_, ".korvexe-", ".tmp", compressed);
+  if (fd < 0) throw EngineError("cannot create a temporary file beside the output " + output_ + ": " + std::strerror(errno));
+  // The temporary file was made for writing only: read it back through a descriptor of its own.
+  const int plain = ::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC);
+  gds::GzipResult result;
+  if (plain < 0)
+    result.error = std::string("cannot read the output back to compress it: ") + std::strerror(errno);
+  else
+    result = gds::DeflateFile(plain, bytes(), fd, gds::DefaultCodec(),
+                              [](std::uint64_t, std::uint64_t) { return StopSignal() == 0; });
+  if (plain >= 0) ::close(plain);
+  // The compressed file takes the plain one's place; either way one temporary remains to go.
+  ::close(fd_);
+  std::remove(temporary_.c_str());
+  fd_ = fd;
+  temporary_ = compressed;
+  CheckStop();
+  if (!result.ok) throw EngineError(result.error);
 }
 
 void OutputStream::Discard() {

@@ -22,6 +22,9 @@ std::optional<std::uint64_t> FreeSpaceFor(const std::string& output);
 // is gone. Returns how many were removed.
 std::size_t RemoveDeadRunTemporaries(const std::string& folder);
 
+// An output named "*.gz" is written gzip-compressed.
+bool IsCompressedName(const std::string& output);
+
 // Records and verbatim stretches of an input into one buffered file.
 class OutputStream : public gds::ByteSink {
  public:
@@ -57,6 +60,8 @@ class OutputStream : public gds::ByteSink {
   bool Settle();
   bool FlushBuffer();
   bool FlushPending();
+  // Replaces the finished temporary file by its gzip-compressed form.
+  void Compress();
 
   int fd_ = -1;
   std::unique_ptr<gds::RecordWriter> records_;

@@ -14,8 +14,9 @@ namespace {
 
 class RecordCopier {
  public:
-  RecordCopier(const InputLayout& in, const ElementFilter& filter, FilterCounts& counts, OutputStream* out)
-      : in_(in), filter_(filter), counts_(counts), out_(out), reader_(in.data(), in.size()),
+  RecordCopier(const InputLayout& in, const ElementFilter& filter, FilterCounts& counts, OutputStream* out,
+               PairTally* pairs)
+      : in_(in), filter_(filter), counts_(counts), out_(out), pairs_(pairs), reader_(in.data(), in.size()),
         element_reader_(in.data(), in.size(), ignored_) {}
 
   CopyResult Run(std::uint64_t offset, const std::string* name);
@@ -32,6 +33,7 @@ class RecordCopier {
   const ElementFilter& filter_;
   FilterCounts& counts_;
   OutputStream* out_;  // none: only count
+  PairTally* pairs_;
   gds::RecordReader reader_;
   gds::ElementGrammar grammar_;
   gds::Diagnostics ignored_;  // the index pass has reported what is wrong in the file
@@ -95,6 +97,7 @@ void RecordCopier::Element(const gds::Record& start, gds::ElementKind kind) {
     result_.left_out.push_back({start.offset, start.type, fault});
   } else {
     outcome = shape ? filter_.Numbers(changed, counts_) : Outcome::kKept;
+    if (pairs_ != nullptr) pairs_->Count(PairOf(kind, element.fields.layer, element.fields.datatype), outcome != Outcome::kDropped);
   }
   if (outcome == Outcome::kDropped) {
     Flush(start.offset);
@@ -121,13 +124,14 @@ void RecordCopier::Rewrite(std::uint64_t begin, const ShapeFields& after) {
 }  // namespace
 
 CopyResult CopyStructureByRecords(const InputLayout& in, std::uint64_t offset, const std::string* name,
-                                  const ElementFilter& filter, FilterCounts& counts, OutputStream& out) {
-  return RecordCopier(in, filter, counts, &out).Run(offset, name);
+                                  const ElementFilter& filter, FilterCounts& counts, OutputStream* out,
+                                  PairTally* pairs) {
+  return RecordCopier(in, filter, counts, out, pairs).Run(offset, name);
 }
 
 std::uint64_t CountShapesByRecords(const InputLayout& in, std::uint64_t offset, const ElementFilter& filter) {
   FilterCounts ignored;
-  return RecordCopier(in, filter, ignored, nullptr).Run(offset, nullptr).elements;
+  return RecordCopier(in, filter, ignored, nullptr, nullptr).Run(offset, nullptr).elements;
 }
 
 }  // namespace korvex::engine

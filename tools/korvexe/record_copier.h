@@ -10,14 +10,17 @@
 #include "korvexe/element_filter.h"
 #include "korvexe/input_layout.h"
 #include "korvexe/output_file.h"
+#include "korvexe/pair_tally.h"
 #include "korvexe/structure_copier.h"
 
 namespace korvex::engine {
 
-// Writes the structure at `offset` (with `name` when given). References are kept as they
-// are; `elements` of the result counts the shapes written. Requires filter.numbers_only().
+// Writes the structure at `offset` (with `name` when given; without `out`, only counts). References
+// are kept as they are; `elements` of the result counts the shapes written, `pairs` (when given)
+// each shape's pair. Requires filter.numbers_only().
 CopyResult CopyStructureByRecords(const InputLayout& in, std::uint64_t offset, const std::string* name,
-                                  const ElementFilter& filter, FilterCounts& counts, OutputStream& out);
+                                  const ElementFilter& filter, FilterCounts& counts, OutputStream* out,
+                                  PairTally* pairs);
 
 // The shapes of the structure at `offset` that the filter keeps. Requires numbers_only().
 std::uint64_t CountShapesByRecords(const InputLayout& in, std::uint64_t offset, const ElementFilter& filter);

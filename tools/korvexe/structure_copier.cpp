@@ -18,7 +18,7 @@ bool EndsWith(const InputLayout& in, std::uint64_t end, std::uint8_t type) {
 
 }  // namespace
 
-std::optional<std::uint64_t> StructureEnd(const InputLayout& in, std::uint64_t offset) {
+std::optional<std::uint64_t> StructureEnd(const InputLayout& in, std::uint64_t offset, std::vector<PairKey>* pairs) {
   gds::RecordReader reader(in.data(), in.size());
   reader.Seek(offset);
   gds::Record rec;
@@ -33,6 +33,8 @@ std::optional<std::uint64_t> StructureEnd(const InputLayout& in, std::uint64_t o
       if (!StartAsWritten(rec)) return std::nullopt;
       const ElementRecords e = ReadElementRecords(reader, kind, grammar);
       if (!e.as_written || gds::ElementFault(e.facts) != nullptr) return std::nullopt;
+      if (pairs != nullptr)
+        if (const std::optional<PairKey> pair = PairOf(kind, e.fields.layer, e.fields.datatype)) pairs->push_back(*pair);
       continue;
     }
     if (rec.type == gds::kEndStr) return reader.offset();
@@ -132,10 +134,10 @@ CopyResult Copy(const InputLayout& in, std::uint64_t offset, const std::string* 
     if (tail >= run + 4 && EndsWith(in, tail, gds::kEndStr)) tail -= 4;
     CopyRange(in, run, std::max(run, std::min(last, tail)), *out);
     CopyBetween(in, std::max(run, std::min(last, tail)), tail, *out, result.left_out);
-    if (parts == Parts::kWhole) {
-      if (before_end) before_end();
-      out->records().Empty(gds::kEndStr);
-    }
+  }
+  if (parts == Parts::kWhole && before_end) before_end();
+  if (out != nullptr) {
+    if (parts == Parts::kWhole) out->records().Empty(gds::kEndStr);
     out->Check();
   }
   return result;
@@ -148,8 +150,8 @@ CopyResult CopyStructure(const InputLayout& in, std::uint64_t offset, const std:
   return Copy(in, offset, name, edit, out, Parts::kWhole, before_end);
 }
 
-CopyResult CopyElements(const InputLayout& in, std::uint64_t offset, const ElementEdit& edit, OutputStream& out) {
-  return Copy(in, offset, nullptr, edit, &out, Parts::kElements, {});
+CopyResult CopyElements(const InputLayout& in, std::uint64_t offset, const ElementEdit& edit, OutputStream* out) {
+  return Copy(in, offset, nullptr, edit, out, Parts::kElements, {});
 }
 
 }  // namespace korvex::engine

@@ -12,6 +12,7 @@
 #include "korvexe/element_filter.h"
 #include "korvexe/input_layout.h"
 #include "korvexe/output_file.h"
+#include "korvexe/pair_tally.h"
 
 namespace korvex::engine {
 
@@ -26,8 +27,10 @@ struct CopyResult {
 
 // The end of the structure whose BGNSTR is at `offset` (just after its ENDSTR), or nullopt
 // when it does not end with an ENDSTR of its own or cannot be copied byte for byte (an
-// element or a record between elements that would not be written as it stands).
-std::optional<std::uint64_t> StructureEnd(const InputLayout& in, std::uint64_t offset);
+// element or a record between elements that would not be written as it stands). `pairs`, when
+// given, receives the pair of each of its shapes.
+std::optional<std::uint64_t> StructureEnd(const InputLayout& in, std::uint64_t offset,
+                                          std::vector<PairKey>* pairs = nullptr);
 
 // The whole structure as it is, with the STRNAME replaced when `name` is given.
 void CopyStructureVerbatim(const InputLayout& in, std::uint64_t offset, std::uint64_t end,
@@ -35,13 +38,13 @@ void CopyStructureVerbatim(const InputLayout& in, std::uint64_t offset, std::uin
 
 // The structure element by element through `edit` (with `name` as its new name when given).
 // Without `out` nothing is written and only the count of surviving elements comes back.
-// `before_end`, when given, is called just before the ENDSTR is written.
+// `before_end`, when given, is called just before the ENDSTR is written (or would be).
 CopyResult CopyStructure(const InputLayout& in, std::uint64_t offset, const std::string* name,
                          const ElementEdit& edit, OutputStream* out,
                          const std::function<void()>& before_end = {});
 
 // Only the elements (and the records between them) of the structure at `offset`, through
-// `edit`: to append them to a structure being written.
-CopyResult CopyElements(const InputLayout& in, std::uint64_t offset, const ElementEdit& edit, OutputStream& out);
+// `edit`: to append them to a structure being written (without `out`, only counted).
+CopyResult CopyElements(const InputLayout& in, std::uint64_t offset, const ElementEdit& edit, OutputStream* out);
 
 }  // namespace korvex::engine

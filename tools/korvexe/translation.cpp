@@ -32,7 +32,7 @@ std::vector<std::string> DefinedNames(const InputLayout& in, std::vector<std::ui
 
 class Translation {
  public:
-  Translation(const EngineOptions& o, InputLayout& in, OutputStream& out, EngineLog& log)
+  Translation(const EngineOptions& o, InputLayout& in, OutputStream* out, EngineLog& log)
       : o_(o), in_(in), out_(out), log_(log), filter_(o, in.dbu_per_user_unit(), log) {}
 
   WriteTotals Run();
@@ -45,6 +45,7 @@ class Translation {
   void CheckFlatSize(const std::vector<std::uint32_t>& roots);
   Outcome Edit(gds::Element& e, std::uint32_t s, FilterCounts& counts, bool quiet);
   void WriteStructure(std::uint32_t s);
+  void Summarize(const std::vector<std::uint32_t>& written, const FilterCounts* placed);
   const std::string* NewName(std::uint32_t s) const {
     return out_names_[s] != in_.names[s] ? &out_names_[s] : nullptr;
   }
@@ -52,7 +53,7 @@ class Translation {
 
   const EngineOptions& o_;
   InputLayout& in_;
-  OutputStream& out_;
+  OutputStream* out_;  // none in a dry run
   EngineLog& log_;
   ElementFilter filter_;
   FilterCounts counts_;
@@ -62,6 +63,7 @@ class Translation {
   std::vector<bool> needs_elements_;  // a child renamed or removed: its references change
   std::vector<std::string> out_names_;
   std::uint64_t dropped_references_ = 0;
+  std::vector<PairKey> verbatim_pairs_;  // of the structure being copied as it is
   WriteTotals totals_;
 };
 
@@ -77,30 +79,57 @@ WriteTotals Translation::Run() {
     else roots = in_.Independent();
     CheckFlatSize(roots);
   }
-  gds::WriteLibraryHeader(out_.records(), ReadHeaderRecords(in_));
+  if (out_ != nullptr) gds::WriteLibraryHeader(out_->records(), ReadHeaderRecords(in_));
+  std::vector<std::uint32_t> written;
+  std::optional<FilterCounts> placed;  // flattened: the shape options' counts per placement
   if (o_.explode) {
-    Flattener flattener(in_, filter_, counts_, log_, out_);
+    Flattener flattener(in_, filter_, counts_, log_, out_, totals_.pairs);
     for (std::uint32_t r : roots) {
       const ExplodeResult x = flattener.Explode(r, out_names_[r], o_.prune);
       log_.Line("Explode: " + Shown(out_names_[r]) + " flattened, " + std::to_string(x.placements - 1) +
                 " structure instances placed, " + std::to_string(x.elements) + " elements");
       if (!x.written) log_.Line("Prune: " + Shown(out_names_[r]) + " removed, nothing left in it");
+      if (x.written) written.push_back(r);
       totals_.structures += x.written ? 1 : 0;
       totals_.elements += x.elements;
+      totals_.dropped.invalid += x.left_out;
     }
+    placed = flattener.placed();
   } else {
     for (std::uint32_t s : in_.summary.listed) {
       if (!in_tree_[s] || removed_[s]) continue;
       WriteStructure(s);
+      written.push_back(s);
       CheckStop();
     }
   }
-  gds::WriteLibraryEnd(out_.records());
-  out_.Check();
+  if (out_ != nullptr) {
+    gds::WriteLibraryEnd(out_->records());
+    out_->Check();
+  }
   LogFilterCounts(counts_, log_);
   if (dropped_references_ > 0)
     log_.Line("  references to removed structures dropped: " + std::to_string(dropped_references_));
+  Summarize(written, placed ? &*placed : nullptr);
   return totals_;
+}
+
+// Where each pair goes follows from the numbers alone; the renames are those of the
+// structures written.
+void Translation::Summarize(const std::vector<std::uint32_t>& written, const FilterCounts* placed) {
+  totals_.pairs.Resolve([this](PairKey key) -> std::optional<PairKey> {
+    ShapeFields f;
+    f.layer = LayerOf(key);
+    f.datatype = DatatypeOf(key);
+    FilterCounts ignored;
+    if (filter_.Numbers(f, ignored) == Outcome::kDropped) return std::nullopt;
+    return KeyOf(*f.layer, *f.datatype);
+  });
+  for (std::uint32_t s : written)
+    if (NewName(s) != nullptr) totals_.renamed.push_back({in_.names[s], out_names_[s], {}});
+  AddShapeDrops(placed != nullptr ? *placed : counts_, totals_.dropped);
+  AddPolygonDrops(counts_, totals_.dropped);
+  totals_.dropped.prune += dropped_references_;
 }
 
 // Known before anything is written: a flattening that cannot fit is refused at once, instead
@@ -261,13 +290,16 @@ Outcome Translation::Edit(gds::Element& e, std::uint32_t s, FilterCounts& counts
     e.sname = out_names_[*child];
     return Outcome::kChanged;
   }
+  const std::optional<PairKey> pair = PairOf(e);
   std::string note;
   Outcome outcome = filter_.Shape(e, in_.names[s], counts, note);
   if (!quiet && !note.empty()) log_.Warning(note, "shape change");
-  if (outcome == Outcome::kDropped) return outcome;
-  note.clear();
-  if (!filter_.PolygonPasses(e, counts, note)) outcome = Outcome::kDropped;
-  if (!quiet && !note.empty()) log_.Line("Polygon " + note);
+  if (outcome != Outcome::kDropped) {
+    note.clear();
+    if (!filter_.PolygonPasses(e, counts, note)) outcome = Outcome::kDropped;
+    if (!quiet && !note.empty()) log_.Line("Polygon " + note);
+  }
+  if (!quiet) totals_.pairs.Count(pair, outcome != Outcome::kDropped);
   return outcome;
 }
 
@@ -280,8 +312,10 @@ void Translation::WriteStructure(std::uint32_t s) {
   }
   ReleaseBehind(in_, st.offset);
   if (!filter_.touches_elements() && !children_change) {
-    if (const std::optional<std::uint64_t> end = StructureEnd(in_, st.offset)) {
-      CopyStructureVerbatim(in_, st.offset, *end, NewName(s), out_);
+    verbatim_pairs_.clear();
+    if (const std::optional<std::uint64_t> end = StructureEnd(in_, st.offset, &verbatim_pairs_)) {
+      if (out_ != nullptr) CopyStructureVerbatim(in_, st.offset, *end, NewName(s), *out_);
+      totals_.pairs.CountWritten(verbatim_pairs_);
       ++totals_.structures;
       for (std::uint64_t c : st.counts) totals_.elements += c;
       return;
@@ -289,7 +323,7 @@ void Translation::WriteStructure(std::uint32_t s) {
   }
   CopyResult copied;
   if (filter_.numbers_only() && !children_change) {
-    copied = CopyStructureByRecords(in_, st.offset, NewName(s), filter_, counts_, out_);
+    copied = CopyStructureByRecords(in_, st.offset, NewName(s), filter_, counts_, out_, &totals_.pairs);
     // The record copier counts shapes; the references written are the ones read, less those left out.
     std::uint64_t references = st.counts[2] + st.counts[3];
     for (const LeftOut& l : copied.left_out)
@@ -297,9 +331,9 @@ void Translation::WriteStructure(std::uint32_t s) {
     copied.elements += references;
   } else {
     const ElementEdit edit = [this, s](gds::Element& e) { return Edit(e, s, counts_, false); };
-    copied = CopyStructure(in_, st.offset, NewName(s), edit, &out_);
+    copied = CopyStructure(in_, st.offset, NewName(s), edit, out_);
   }
-  LogLeftOut(copied.left_out, in_.names[s], log_);
+  totals_.dropped.invalid += LogLeftOut(copied.left_out, in_.names[s], log_);
   totals_.elements += copied.elements;
   ++totals_.structures;
 }
@@ -338,7 +372,7 @@ std::vector<bool> TreeOf(const InputLayout& in, std::optional<std::uint32_t> top
   return tree;
 }
 
-WriteTotals RunTranslation(const EngineOptions& options, InputLayout& in, OutputStream& out, EngineLog& log) {
+WriteTotals RunTranslation(const EngineOptions& options, InputLayout& in, OutputStream* out, EngineLog& log) {
   return Translation(options, in, out, log).Run();
 }
 

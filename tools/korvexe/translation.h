@@ -5,16 +5,13 @@
 #include "korvexe/engine_options.h"
 #include "korvexe/input_layout.h"
 #include "korvexe/output_file.h"
+#include "korvexe/run_summary.h"
 
 namespace korvex::engine {
 
-struct WriteTotals {
-  std::uint64_t structures = 0;
-  std::uint64_t elements = 0;
-};
-
-// Writes the whole output library. Throws EngineError for what makes the run fail.
-WriteTotals RunTranslation(const EngineOptions& options, InputLayout& in, OutputStream& out, EngineLog& log);
+// Writes the whole output library; without `out` (a dry run) every pass runs and only the
+// counts come back. Throws EngineError for what makes the run fail.
+WriteTotals RunTranslation(const EngineOptions& options, InputLayout& in, OutputStream* out, EngineLog& log);
 
 // The structure the TOP argument names (decoded, 34-character prefixes resolved), or nullopt
 // for an empty TOP. Throws EngineError for an unknown or ambiguous name.

@@ -1,14 +1,19 @@
 // lumat.exe FILE [-title:TEXT] [-top:NAME]: shows a structure of a GDSII file and its hierarchy.
+// lumat.exe --help | --version answers before any display is needed.
 #include <QApplication>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "core/support/bus_error_exit.h"
+#include "core/support/command_line_info.h"
 #include "lumat/arguments.h"
+#include "lumat/help_text.h"
 #include "lumat/viewer_window.h"
 
 int main(int argc, char** argv) {
+  if (const korvex::InfoRequest info = korvex::InfoRequestOf(argc, argv); info != korvex::InfoRequest::kNone)
+    return korvex::AnswerInfoRequest(info, "lumat.exe", korvex::lumat::HelpText());
   // A layout cut short by another program while it is shown ends the viewer with a reason.
   korvex::InstallBusErrorExit("lumat.exe", 1);
   QApplication app(argc, argv);

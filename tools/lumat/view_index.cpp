@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "gds/element_grammar.h"
+#include "gds/layout_file.h"
 #include "gds/name_codec.h"
 #include "gds/record_reader.h"
 #include "gds/stream_reader.h"
@@ -18,10 +19,8 @@ bool ViewIndex::Open(const std::string& path, std::string& error) {
     error = "No file was given.";
     return false;
   }
-  if (!m_file.Open(path)) {
-    error = m_file.error();
-    return false;
-  }
+  gds::LayoutFileInfo stored;
+  if (!gds::OpenLayoutFile(path, m_file, stored, error)) return false;
   const std::string signature = gds::CheckSignature(m_file.data(), m_file.size());
   if (!signature.empty()) {
     error = "Not a GDSII stream: " + signature + ".";

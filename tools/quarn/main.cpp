@@ -1,5 +1,6 @@
 // quarn.exe: scans a GDSII file and writes the scan report the front end reads.
 //   quarn.exe INPUT -sh -sea -elmcnt -dtp -o:REPORT [-maxlines:N] [-threads:N]
+//   quarn.exe --help | --version
 // Exit 0 after writing the report; 1 with one line on standard error when the input cannot be
 // read or is not GDSII, or the report cannot be written; 2 for a command line without input.
 #include <algorithm>
@@ -14,11 +15,13 @@
 #include <unistd.h>
 
 #include "core/support/bus_error_exit.h"
+#include "core/support/command_line_info.h"
 #include "core/support/file_io.h"
 #include "core/support/replace_file.h"
 #include "gds/hierarchy.h"
 #include "gds/layout_summary.h"
-#include "gds/mapped_file.h"
+#include "gds/layout_file.h"
+#include "quarn/help_text.h"
 #include "quarn/report.h"
 
 namespace {
@@ -78,6 +81,8 @@ bool ParseArguments(int argc, char** argv, Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const korvex::InfoRequest info = korvex::InfoRequestOf(argc, argv); info != korvex::InfoRequest::kNone)
+    return korvex::AnswerInfoRequest(info, kProgram, korvex::quarn::HelpText());
   Arguments args;
   if (!ParseArguments(argc, argv, args)) return 2;
   korvex::InstallBusErrorExit(kProgram, 1);
@@ -89,8 +94,10 @@ int main(int argc, char** argv) {
   }
 
   korvex::gds::MappedFile file;
-  if (!file.Open(args.input)) {
-    std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, args.input.c_str(), file.error().c_str());
+  korvex::gds::LayoutFileInfo stored;
+  std::string error;
+  if (!korvex::gds::OpenLayoutFile(args.input, file, stored, error)) {
+    std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, args.input.c_str(), error.c_str());
     return 1;
   }
   file.AdviseSequential();
@@ -128,6 +135,7 @@ int main(int argc, char** argv) {
     korvex::quarn::ReportOptions report;
     report.input_path = args.input;
     report.file_size = file_size;
+    if (stored.compressed) report.compressed_size = stored.stored_size;
     report.max_lines = args.max_lines;
     korvex::quarn::WriteReport(summary, hierarchy, diagnostics, report, sink);
     ok = sink.Flush();

@@ -255,7 +255,11 @@ void WriteReport(const LayoutSummary& s, const Hierarchy& h, const gds::Diagnost
   // 1. Header.
   out.Line("quarn.exe GDSII scan report");
   out.Line("Input file: " + EncodeText(options.input_path));
-  out.Line("File size: " + std::to_string(options.file_size) + " bytes");
+  if (options.compressed_size > 0)
+    out.Line("File size: " + std::to_string(options.file_size) + " bytes (gzip-compressed: " +
+             std::to_string(options.compressed_size) + " bytes)");
+  else
+    out.Line("File size: " + std::to_string(options.file_size) + " bytes");
   out.Line("GDSII version: " + std::to_string(s.header.version));
   out.Line("Library name: " + EncodeName(s.header.name));
   {

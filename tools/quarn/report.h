@@ -28,6 +28,8 @@ std::string UserUnitsText(double metres_per_user_unit);
 struct ReportOptions {
   std::string input_path;
   std::uint64_t file_size = 0;
+  // The size on the disk of a compressed input (0: the input was not compressed).
+  std::uint64_t compressed_size = 0;
   std::uint64_t max_lines = 1000000;  // hierarchy drawing lines before repeats are shortened
   // Deepest level drawn: deeper references are left out (a hostile chain of thousands of
   // levels would otherwise give lines of megabytes, and the front end reads 4095 characters).

@@ -16,6 +16,7 @@ class IniDocument {
 
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
   void Set(std::string_view section, std::string_view key, std::string_view value);
+  bool HasSection(std::string_view section) const { return FindSection(section) != nullptr; }
 
  private:
   struct Line {

@@ -48,6 +48,9 @@ struct JobSettings {
   std::string LayerMap;
   std::string DatatypeMap;
   std::string MergeFileList;
+  // The input for which LayerMap, DatatypeMap and korvex.smp were last set ("" when that is
+  // not known): they stay when another file is opened, and the job preview says so.
+  std::string RulesInputFile;
 };
 
 inline constexpr int kMergeModePlain = 0;

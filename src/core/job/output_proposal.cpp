@@ -6,7 +6,10 @@ namespace korvex {
 
 std::string ProposeOutputFile(std::string_view inputFile, std::string_view outputFile,
                               std::string_view workingDirectory, const PathStyle& style) {
-  const std::string stem = SplitExtension(SplitPathName(inputFile, style).name, style).stem + "_out";
+  std::string name = SplitPathName(inputFile, style).name;
+  const ExtensionParts last_extension = SplitExtension(name, style);
+  if (SameExtension(last_extension.extension, ".gz")) name = last_extension.stem;
+  const std::string stem = SplitExtension(name, style).stem + "_out";
   if (outputFile.empty()) return JoinPath(workingDirectory, stem + ".gds", style);
   const PathParts last = SplitPathName(outputFile, style);
   return JoinPath(last.directory, stem + SplitExtension(last.name, style).extension, style);
@@ -19,7 +22,7 @@ std::string CompleteOutputName(std::string_view chosen, const PathStyle& style) 
 
 FileQuestion OutputFileQuestion(const std::string& proposal) {
   FileQuestion question;
-  question.filter = "GDS Files (*.gds)|*.gds|All Files (*.*)|*.*||";
+  question.filter = kGdsFileTypes;
   question.initialPath = proposal;
   question.save = true;
   question.confirmOverwrite = true;

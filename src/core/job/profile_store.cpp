@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "core/support/number_text.h"
@@ -10,10 +11,15 @@
 namespace korvex {
 namespace {
 
-std::string ReadWholeFile(const std::string& path) {
+// A file that is not there reads as empty; one that cannot be read gives nothing.
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return std::string();
   std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
   std::ostringstream text;
   text << in.rdbuf();
+  if (in.bad()) return std::nullopt;
   return text.str();
 }
 
@@ -32,9 +38,25 @@ bool ProfileStore::Open(std::string_view storeName) {
   m_section = slash == std::string_view::npos ? storeName : storeName.substr(slash + 1);
   if (m_directory.empty()) m_directory = ConfigDirectory();
   m_path = m_directory + "/" + std::string(file) + ".ini";
-  m_document = IniDocument::Parse(ReadWholeFile(m_path));
+  m_document = IniDocument::Parse(ReadWholeFile(m_path).value_or(std::string()));
   m_open = true;
   m_dirty = false;
+  return true;
+}
+
+bool ProfileStore::OpenFile(const std::string& path, std::string_view section, bool readExisting) {
+  m_path = path;
+  m_directory = FolderOf(path);
+  m_section = section;
+  m_document = IniDocument();
+  m_open = false;
+  m_dirty = false;
+  if (readExisting) {
+    const std::optional<std::string> text = ReadWholeFile(path);
+    if (!text) return false;
+    m_document = IniDocument::Parse(*text);
+  }
+  m_open = true;
   return true;
 }
 

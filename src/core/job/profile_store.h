@@ -23,6 +23,12 @@ class ProfileStore {
 
   // "Korvex" opens Korvex.ini, section [Korvex]; "File\\Section" names both.
   bool Open(std::string_view storeName);
+  // Any INI file of the same syntax (a job file): with readExisting, what the file holds is
+  // read first; without it the file is written anew at Close. False when an existing file
+  // cannot be read.
+  bool OpenFile(const std::string& path, std::string_view section, bool readExisting);
+  // The file held the section when it was opened.
+  bool HasSection() const { return m_document.HasSection(m_section); }
   // Writes the file when anything was written; false when that failed (nothing replaced).
   bool Close();
   bool IsOpen() const { return m_open; }

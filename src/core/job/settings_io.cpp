@@ -10,22 +10,6 @@ namespace {
 constexpr double kRealResolution = 1e-10;
 constexpr std::size_t kNameCapacity = 260;
 
-// A real is read over its own current text, so a missing key keeps the value.
-void ReadReal(const ProfileStore& store, const char* key, double& value) {
-  std::string text = FormatReal(value, kRealResolution, 260);
-  store.ReadText(key, text, kNameCapacity);
-  value = LeadingReal(text);
-}
-
-void WriteReal(ProfileStore& store, const char* key, double value) {
-  store.WriteText(key, FormatReal(value, kRealResolution, 64));
-}
-
-struct IntegerKey {
-  const char* key;
-  int JobSettings::*field;
-};
-
 constexpr IntegerKey kWindowAndJobFlags[] = {
     {"ControlDialog", &JobSettings::ControlDialog}, {"Toolbar", &JobSettings::Toolbar},
     {"Statusbar", &JobSettings::Statusbar},         {"Prune", &JobSettings::Prune},
@@ -33,11 +17,6 @@ constexpr IntegerKey kWindowAndJobFlags[] = {
     {"Explode", &JobSettings::Explode},             {"SpecifyCase", &JobSettings::SpecifyCase},
     {"LowerCase", &JobSettings::LowerCase},         {"MergeMode", &JobSettings::MergeMode},
     {"Combine", &JobSettings::Combine},
-};
-
-struct RealKey {
-  const char* key;
-  double JobSettings::*field;
 };
 
 constexpr RealKey kPathAndTextLimits[] = {{"MinWidth", &JobSettings::MinWidth},
@@ -51,6 +30,17 @@ constexpr IntegerKey kPolygonSwitches[] = {{"MaxVertex", &JobSettings::MaxVertex
                                            {"PFOn", &JobSettings::PFOn}};
 
 }  // namespace
+
+// A real is read over its own current text, so a missing key keeps the value.
+void ReadReal(const ProfileStore& store, const char* key, double& value) {
+  std::string text = FormatReal(value, kRealResolution, 260);
+  store.ReadText(key, text, kNameCapacity);
+  value = LeadingReal(text);
+}
+
+void WriteReal(ProfileStore& store, const char* key, double value) {
+  store.WriteText(key, FormatReal(value, kRealResolution, 64));
+}
 
 std::string ProgramDirectoryOf(const std::string& programPath) {
   std::string path = programPath;

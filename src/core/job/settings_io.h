@@ -11,6 +11,21 @@ namespace korvex {
 inline constexpr const char* kStoreName = "Korvex";
 inline constexpr const char* kPlacementPrefix = "Window";
 
+// A field of the settings under its key: tables of them are read and written alike.
+template <typename T>
+struct SettingsKey {
+  const char* key;
+  T JobSettings::*field;
+};
+using TextKey = SettingsKey<std::string>;
+using IntegerKey = SettingsKey<int>;
+using RealKey = SettingsKey<double>;
+
+// Reals in the store's syntax: written with ten decimals at most; a missing key leaves the
+// value as it was, a text without a number reads as 0.
+void ReadReal(const ProfileStore& store, const char* key, double& value);
+void WriteReal(ProfileStore& store, const char* key, double value);
+
 // Directory of the program file: where the companion programs and help files are found.
 std::string ProgramDirectoryOf(const std::string& programPath);
 

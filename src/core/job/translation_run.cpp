@@ -25,10 +25,30 @@ std::tm LocalTimeNow() {
   return local;
 }
 
+// The job's own warnings, one "Warning:" line each, closed by an empty line.
+std::string JobWarningLines(const std::vector<std::string>& warnings) {
+  std::string lines;
+  for (const std::string& warning : warnings) lines.append("Warning: ").append(warning).append("\r\n");
+  if (!lines.empty()) lines += "\r\n";
+  return lines;
+}
+
 }  // namespace
 
+LaunchRequest EngineLaunchRequest(const JobSettings& settings, std::string argumentText, RunHost& host) {
+  LaunchRequest request;
+  request.program = JoinPath(settings.ProgramDirectory, kEngineProgramName);
+  request.workingDirectory = settings.WorkingDirectory;
+  request.argumentText = std::move(argumentText);
+  request.wait = true;
+  request.captureErrors = true;
+  request.pump = [&host] { host.PumpMessages(); };
+  return request;
+}
+
 TranslationOutcome RunTranslation(JobSettings& settings, const std::string& topStructure,
-                                  Launcher& launcher, TranslationHost& host) {
+                                  Launcher& launcher, TranslationHost& host,
+                                  const std::vector<std::string>& jobWarnings, int* warningCount) {
   host.SetStatusText("");
   settings.OutputFile = ProposeOutputFile(settings.InputFile, settings.OutputFile, settings.WorkingDirectory);
   const std::optional<std::string> chosen = host.ChooseFile(OutputFileQuestion(settings.OutputFile));
@@ -49,14 +69,7 @@ TranslationOutcome RunTranslation(JobSettings& settings, const std::string& topS
   const std::string outputFile = settings.OutputFile;
 
   const auto start = std::chrono::steady_clock::now();
-  LaunchRequest request;
-  request.program = JoinPath(settings.ProgramDirectory, kEngineProgramName);
-  request.workingDirectory = settings.WorkingDirectory;
-  request.argumentText = arguments.text;
-  request.wait = true;
-  request.captureErrors = true;
-  request.pump = [&host] { host.PumpMessages(); };
-  const LaunchResult result = StartCompanion(launcher, host, request);
+  const LaunchResult result = StartCompanion(launcher, host, EngineLaunchRequest(settings, arguments.text, host));
   if (result.code != kLaunchStarted) {
     host.SetStatusText(kTranslationFailed);
     return TranslationOutcome::kStartFailed;
@@ -90,8 +103,10 @@ TranslationOutcome RunTranslation(JobSettings& settings, const std::string& topS
   } else {
     host.SetStatusText("Translation finished");
     host.UpdateControlPanel(PanelStateAfterTranslation());
-    if (result.exitCode > 0) {
-      host.ShowMessage("", std::to_string(result.exitCode) +
+    const int warnings = result.exitCode + static_cast<int>(jobWarnings.size());
+    if (warningCount != nullptr) *warningCount = warnings;
+    if (warnings > 0) {
+      host.ShowMessage("", std::to_string(warnings) +
                                " warnings/errors are detected in the translation.\n"
                                "Refer to log file for more information.",
                        MessageIcon::kInformation);
@@ -99,7 +114,8 @@ TranslationOutcome RunTranslation(JobSettings& settings, const std::string& topS
   }
 
   if (logExists) {
-    const std::string header = kRunLogBanner + FormatRunRecord(outputFile, endTime, elapsedSeconds);
+    const std::string header =
+        kRunLogBanner + FormatRunRecord(outputFile, endTime, elapsedSeconds) + JobWarningLines(jobWarnings);
     const int error = WriteRunLog(logPath, copyPath, header);
     if (error != 0) {
       host.ShowMessage("", RunLogErrorMessage(error), MessageIcon::kWarning);

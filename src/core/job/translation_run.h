@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/job/job_settings.h"
 #include "core/job/run_host.h"
@@ -21,10 +22,17 @@ enum class TranslationOutcome {
   kFinished,    // with or without warnings
 };
 
+// How the engine is started for the job: in the working directory, waited for while the host
+// keeps handling its events, its error output kept for the messages.
+LaunchRequest EngineLaunchRequest(const JobSettings& settings, std::string argumentText, RunHost& host);
+
 // The Translate command: asks for the output file, runs the engine on the job in the
 // working directory, judges its exit code and turns its log into the run log.
 // topStructure is the scan's current top structure.
+// jobWarnings (what the job preview warns of) go into the run log after the run record and
+// count with the engine's warnings; warningCount, when given, receives that count.
 TranslationOutcome RunTranslation(JobSettings& settings, const std::string& topStructure,
-                                  Launcher& launcher, TranslationHost& host);
+                                  Launcher& launcher, TranslationHost& host,
+                                  const std::vector<std::string>& jobWarnings = {}, int* warningCount = nullptr);
 
 }  // namespace korvex

@@ -3,15 +3,8 @@
 #include "core/options/range_rules.h"
 
 namespace korvex {
-namespace {
 
-struct Bounds {
-  int first;
-  int last;
-};
-
-// "x" or "x-y": the numbers before and after the first "-"; without one both are x.
-Bounds ReadBounds(std::string_view part) {
+NumberBounds ReadBounds(std::string_view part) {
   const std::size_t dash = part.find('-');
   if (dash == std::string_view::npos) {
     const int n = ReadRuleNumber(part);
@@ -20,11 +13,13 @@ Bounds ReadBounds(std::string_view part) {
   return {ReadRuleNumber(part.substr(0, dash)), ReadRuleNumber(part.substr(dash + 1))};
 }
 
+namespace {
+
 void ApplyRule(MappingTable& table, std::string_view rule) {
   const std::size_t colon = rule.find(':');
   if (colon == std::string_view::npos) return;
-  const Bounds in = ReadBounds(rule.substr(0, colon));
-  const Bounds out = ReadBounds(rule.substr(colon + 1));
+  const NumberBounds in = ReadBounds(rule.substr(0, colon));
+  const NumberBounds out = ReadBounds(rule.substr(colon + 1));
   for (MappingRow& row : table.rows) {
     if (row.Input < in.first || row.Input > in.last) continue;
     // Wide arithmetic: a shift near the int limits must not overflow.

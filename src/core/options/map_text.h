@@ -7,6 +7,14 @@
 
 namespace korvex {
 
+struct NumberBounds {
+  int first;
+  int last;
+};
+
+// "x" or "x-y": the numbers before and after the first "-"; without one both are x.
+NumberBounds ReadBounds(std::string_view part);
+
 // Applies every rule of a map or rule list text to the rows, in text order, so a later
 // rule wins. Pieces without ":" are skipped; rows no rule names keep their Output.
 void ApplyMapText(MappingTable& table, std::string_view text);

@@ -6,6 +6,7 @@
 #include <regex>
 
 #include "companion_fixture.h"
+#include "core/job/dry_run.h"
 #include "core/job/run_log.h"
 #include "core/support/exit_status.h"
 #include "recording_host.h"
@@ -206,6 +207,52 @@ TEST_F(TranslationRunTest, StructureMapInWorkingDirectoryWithBlanksIsOneArgument
   EXPECT_EQ(host_.messages[0].text, "\"" + settings_.InputFile + "\" \"" + output_ +
                                         "\" \"TOP\" -i -I -rename \"" + settings_.WorkingDirectory +
                                         "/korvex.smp\" -min:0.000000 -tmag:1000000.000000");
+}
+
+TEST_F(TranslationRunTest, DryRunRunsTheTranslationsArgumentsWithTheSwitchAndKeepsTheLastRunLog) {
+  WriteFile(logPath_, "the last real run\r\n");
+  EngineWritesLog("Pair 1/0 -> 1/0: 3 in, 3 out\n");
+  settings_.PFOn = 1;
+  const DryRunResult dry = RunDryRun(settings_, "TOP", launcher_, host_);
+  ASSERT_TRUE(dry.started);
+  EXPECT_EQ(dry.launch.exitCode, 0);
+  EXPECT_EQ(dry.log, "Pair 1/0 -> 1/0: 3 in, 3 out\n");
+  EXPECT_EQ(dry.outputFile, workDir_ + "/chip_out.gds") << "no output chosen yet: the proposal";
+  const test::ChildRecord record = ReadRecord();
+  ASSERT_GE(record.args.size(), 5u);
+  EXPECT_EQ(record.args[2], workDir_ + "/chip_out.gds");
+  EXPECT_EQ(record.args.back(), "-dryrun");
+  EXPECT_NE(std::find(record.args.begin(), record.args.end(), "-explode"), record.args.end());
+  EXPECT_EQ(settings_.Explode, 0) << "a preview changes no setting";
+  EXPECT_EQ(ReadFile(logPath_), "the last real run\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(workDir_), {}), 1) << "nothing left beside it";
+}
+
+TEST_F(TranslationRunTest, DryRunWithNoEarlierLogMeansNoneAfterAndAMissingEngineIsShown) {
+  EngineWritesLog("dry\n");
+  const DryRunResult dry = RunDryRun(settings_, "TOP", launcher_, host_);
+  EXPECT_EQ(dry.log, "dry\n");
+  EXPECT_FALSE(std::filesystem::exists(logPath_));
+
+  std::filesystem::remove(engine_);
+  const DryRunResult missing = RunDryRun(settings_, "TOP", launcher_, host_);
+  EXPECT_FALSE(missing.started);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].caption, engine_);
+}
+
+TEST_F(TranslationRunTest, JobWarningsGoIntoTheRunLogAndAreCounted) {
+  EngineWritesLog("engine log\n");
+  int warnings = -1;
+  EXPECT_EQ(RunTranslation(settings_, "TOP", launcher_, host_, {"the map is old", "names stay"}, &warnings),
+            TranslationOutcome::kFinished);
+  EXPECT_EQ(warnings, 2);
+  const std::string runLog = ReadFile(logPath_);
+  EXPECT_TRUE(std::regex_search(runLog, std::regex("second\\(s\\)\r\n\r\nWarning: the map is old\r\nWarning: names "
+                                                   "stay\r\n\r\nengine log\n$")))
+      << runLog;
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text.rfind("2 warnings/errors are detected", 0), 0u);
 }
 
 }  // namespace

@@ -55,6 +55,16 @@ class KLayoutCheck : public ::testing::Test {
     return m;
   }
 
+  // The "C name" lines of a "counts" job.
+  static std::vector<std::string> cells(const std::string& text) {
+    std::vector<std::string> names;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+      if (line.rfind("C ", 0) == 0) names.push_back(line.substr(2));
+    return names;
+  }
+
   TempDir dir_;
   std::string in_ = GenerateFile(dir_, "in.gds", 21, 60 * 1024);
   std::string out_ = dir_.File("out.gds");
@@ -130,14 +140,6 @@ TEST_F(KLayoutCheck, AddKeepsEveryStructureOfBothFiles) {
   Run(in_, "", " -add" + kTail);
   const auto read = Read({{in_, "counts", ""}, {second, "counts", ""}, {out_, "counts", ""}});
   if (!read) GTEST_SKIP() << "KLayout is not installed";
-  auto cells = [](const std::string& text) {
-    std::vector<std::string> names;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line))
-      if (line.rfind("C ", 0) == 0) names.push_back(line.substr(2));
-    return names;
-  };
   const std::size_t expected = cells((*read)[0]).size() + cells((*read)[1]).size();
   EXPECT_EQ(cells((*read)[2]).size(), expected);
   EXPECT_GT(expected, 30u);
@@ -145,6 +147,33 @@ TEST_F(KLayoutCheck, AddKeepsEveryStructureOfBothFiles) {
     const std::vector<std::string> merged = cells((*read)[2]);
     EXPECT_NE(std::find(merged.begin(), merged.end(), name), merged.end()) << name;
   }
+}
+
+// Libraries sharing cells: SHARED alike, DIFF with a point moved, B alike in its bytes but
+// placing its own file's A, which differs. KLayout finds one SHARED, both of each differing
+// cell, and each file's top drawing exactly what it drew before the merge.
+TEST_F(KLayoutCheck, AddOfLibrariesSharingCellsKeepsOneCopyOfEachIdenticalCell) {
+  const auto library = [this](const std::string& name, int diff_y, int a_size, const std::string& top) {
+    WriteLibrary(dir_.File(name),
+                 LibraryOf({Cell("SHARED", {Rect(1, 0, 0, 0, 10, 10), PathOf(1, 1, 4, 2, {{0, 0}, {30, 0}})}),
+                            Cell("DIFF", {Rect(3, 0, 0, 0, 50, diff_y)}), Cell("A", {Rect(2, 0, 0, 0, a_size, a_size)}),
+                            Cell("B", {Ref("A", 5, 5)}),
+                            Cell(top, {Ref("SHARED", 0, 0), Ref("DIFF", 100, 0), Ref("B", 200, 0),
+                                       ArrayRef("SHARED", 2, 3, {0, 300}, {80, 300}, {0, 390})})}));
+    return dir_.File(name);
+  };
+  const std::string first = library("lib1.gds", 50, 10, "TOP");
+  const std::string second = library("lib2.gds", 60, 20, "TOP2");
+  WriteText(dir_.File("korvex.lst"), second + "\n");
+  Run(first, "TOP", " -add" + kTail);
+  const auto read = Read({{out_, "counts", ""}, {first, "flat", "TOP"}, {out_, "flat", "TOP"},
+                          {second, "flat", "TOP2"}, {out_, "flat", "TOP2"}});
+  if (!read) GTEST_SKIP() << "KLayout is not installed";
+  EXPECT_EQ(cells((*read)[0]),
+            (std::vector<std::string>{"A", "A_1", "B", "B_1", "DIFF", "DIFF_1", "SHARED", "TOP", "TOP2"}));
+  EXPECT_EQ((*read)[2], (*read)[1]);
+  EXPECT_EQ((*read)[4], (*read)[3]);
+  EXPECT_NE((*read)[2], (*read)[4]);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "core/job/engine_arguments.h"
+#include "gds/hand_made_stream.h"
+#include "gds/record.h"
 #include "tools/korvexe/engine_fixture.h"
 
 namespace korvex::enginetest {
@@ -125,6 +127,167 @@ TEST_F(Merge, CombineNameThatExistsFails) {
                                        dir_);
   EXPECT_EQ(r.exit_code, 255);
   EXPECT_NE(r.log.find("Error: -combine: a structure named B exists already"), std::string::npos) << r.log;
+}
+
+// Two libraries that share cells: SHARED and CELL (which references SHARED) alike in both,
+// DIFF with one point moved, LONG with one element more, PROP with another property value.
+// The second library's cells were made at another time: dates are not content.
+class SharedCells : public Merge {
+ protected:
+  static gds::Element WithProperty(gds::Element e, const std::string& value) {
+    e.properties.push_back({1, value});
+    return e;
+  }
+  static Structure Later(Structure s) {
+    s.header.dates = {2025, 6, 7, 8, 9, 10, 2025, 6, 7, 8, 9, 10};
+    return s;
+  }
+  std::string Second(double user_unit = 0.001, double metre_unit = 1e-9, int divide = 1) {
+    const int d = divide;
+    return Write("lib2.gds",
+                 LibraryOf({Later(Cell("SHARED", {WithProperty(Rect(1, 0, 0, 0, 10 / d, 10 / d), "x")})),
+                            Later(Cell("CELL", {Ref("SHARED", 0, 0), Rect(2, 0, 0, 0, 20 / d, 20 / d)})),
+                            Later(Cell("DIFF", {Rect(3, 0, 0, 0, 50 / d, 60 / d)})),
+                            Later(Cell("LONG", {Rect(4, 0, 0, 0, 10 / d, 10 / d), Rect(4, 0, 0, 0, 20 / d, 20 / d),
+                                                Rect(4, 0, 0, 0, 30 / d, 30 / d)})),
+                            Later(Cell("PROP", {WithProperty(Rect(5, 0, 0, 0, 10 / d, 10 / d), "b")})),
+                            Later(Cell("TOP2", {Ref("CELL", 100 / d, 0), Ref("DIFF", 0, 0), Ref("LONG", 0, 0),
+                                                Ref("PROP", 0, 0)}))},
+                           user_unit, metre_unit));
+  }
+  void SetUp() override {
+    input_ = Write("lib1.gds",
+                   LibraryOf({Cell("SHARED", {WithProperty(Rect(1, 0, 0, 0, 10, 10), "x")}),
+                              Cell("CELL", {Ref("SHARED", 0, 0), Rect(2, 0, 0, 0, 20, 20)}),
+                              Cell("DIFF", {Rect(3, 0, 0, 0, 50, 50)}),
+                              Cell("LONG", {Rect(4, 0, 0, 0, 10, 10), Rect(4, 0, 0, 0, 20, 20)}),
+                              Cell("PROP", {WithProperty(Rect(5, 0, 0, 0, 10, 10), "a")}),
+                              Cell("TOP", {Ref("CELL", 0, 0), Ref("DIFF", 0, 0), Ref("LONG", 0, 0), Ref("PROP", 0, 0)})}));
+  }
+  static std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+  }
+};
+
+TEST_F(SharedCells, AddWritesIdenticalCellsOnceAndRenamesOnlyDifferingOnes) {
+  const EngineResult r = RunJob(2, false, {Second()});
+  ASSERT_EQ(r.exit_code, 0) << r.log;
+  EXPECT_EQ(out_.Names(), (std::vector<std::string>{"SHARED", "CELL", "DIFF", "LONG", "PROP", "TOP", "DIFF_1",
+                                                    "LONG_1", "PROP_1", "TOP2"}));
+  ASSERT_NE(FindRef("TOP2", "CELL"), nullptr);  // the shared copy
+  EXPECT_NE(FindRef("TOP2", "DIFF_1"), nullptr);
+  EXPECT_NE(FindRef("TOP2", "LONG_1"), nullptr);
+  EXPECT_EQ(out_.Find("DIFF_1")->elements[0].xy[2], (gds::Point{50, 60}));
+  EXPECT_EQ(Count(r.log, "Identical: 2 later definitions"), 1u) << r.log;
+  EXPECT_NE(r.log.find("renamed DIFF_1; first difference: element 1, record XY"), std::string::npos) << r.log;
+  EXPECT_NE(r.log.find("renamed PROP_1; first difference: element 1, record PROPVALUE"), std::string::npos) << r.log;
+}
+
+TEST_F(SharedCells, MergeWarnsOnlyAboutDifferingCellsNamingTheFirstDifference) {
+  const EngineResult r = RunJob(1, false, {Second()}, "");
+  EXPECT_EQ(r.exit_code, 3) << r.log;  // DIFF, LONG and PROP
+  EXPECT_EQ(out_.Names(), (std::vector<std::string>{"SHARED", "CELL", "DIFF", "LONG", "PROP", "TOP", "TOP2"}));
+  EXPECT_EQ(Count(r.log, "Warning: structure"), 3u) << r.log;
+  EXPECT_NE(r.log.find("Warning: structure DIFF of " + dir_.File("lib2.gds") + " (first defined in " + input_ +
+                       ") dropped; first difference: element 1, record XY"),
+            std::string::npos)
+      << r.log;
+  EXPECT_NE(r.log.find("structure LONG of " + dir_.File("lib2.gds") + " (first defined in " + input_ +
+                       ") dropped; first difference: the later definition has 1 more element"),
+            std::string::npos)
+      << r.log;
+  EXPECT_EQ(r.log.find("SHARED of"), std::string::npos) << r.log;
+  EXPECT_NE(r.log.find("Identical: 2 later definitions"), std::string::npos) << r.log;
+}
+
+TEST_F(SharedCells, BlendAppendsOnlyDifferingCells) {
+  const EngineResult r = RunJob(3, false, {Second()}, "");
+  ASSERT_EQ(r.exit_code, 0) << r.log;
+  EXPECT_EQ(out_.Names(), (std::vector<std::string>{"SHARED", "CELL", "DIFF", "LONG", "PROP", "TOP", "TOP2"}));
+  EXPECT_EQ(out_.Find("SHARED")->elements.size(), 1u);
+  EXPECT_EQ(out_.Find("CELL")->elements.size(), 2u);
+  EXPECT_EQ(out_.Find("DIFF")->elements.size(), 2u);
+  EXPECT_EQ(out_.Find("LONG")->elements.size(), 5u);
+  EXPECT_NE(r.log.find("Identical: 2 later definitions"), std::string::npos) << r.log;
+}
+
+TEST_F(SharedCells, IdenticalAfterTheUnitRescaleIsIdentical) {
+  // Ten times coarser units and every coordinate a tenth: the same cells in metres.
+  const EngineResult r = RunJob(2, false, {Second(0.01, 1e-8, 10)});
+  ASSERT_EQ(r.exit_code, 0) << r.log;
+  EXPECT_EQ(out_.Names(), (std::vector<std::string>{"SHARED", "CELL", "DIFF", "LONG", "PROP", "TOP", "DIFF_1",
+                                                    "LONG_1", "PROP_1", "TOP2"}));
+  EXPECT_NE(r.log.find("Identical: 2 later definitions"), std::string::npos) << r.log;
+  EXPECT_EQ(out_.Find("DIFF_1")->elements[0].xy[2], (gds::Point{50, 60}));
+  // The same numbers in other units are another cell.
+  const EngineResult same_numbers = RunJob(2, false, {Second(0.01, 1e-8)});
+  ASSERT_EQ(same_numbers.exit_code, 0) << same_numbers.log;
+  EXPECT_NE(out_.Find("SHARED_1"), nullptr);
+  EXPECT_NE(same_numbers.log.find("Identical: 0 later definitions"), std::string::npos) << same_numbers.log;
+}
+
+TEST_F(SharedCells, AddKeepsACellWhoseChildDiffersUnderItsOwnName) {
+  // B is alike byte for byte in both files, but each B places its own file's A, and the As
+  // differ: sharing B would put the first file's A into the second file's tree.
+  input_ = Write("b1.gds", LibraryOf({Cell("A", {Rect(1, 0, 0, 0, 10, 10)}), Cell("B", {Ref("A", 5, 5)}),
+                                      Cell("TOP", {Ref("B", 0, 0)})}));
+  const std::string second = Write("b2.gds", LibraryOf({Cell("A", {Rect(1, 0, 0, 0, 20, 20)}),
+                                                        Cell("B", {Ref("A", 5, 5)}), Cell("T2", {Ref("B", 0, 0)})}));
+  EngineResult r = RunJob(2, false, {second});
+  ASSERT_EQ(r.exit_code, 0) << r.log;
+  EXPECT_EQ(out_.Names(), (std::vector<std::string>{"A", "B", "TOP", "A_1", "B_1", "T2"}));
+  EXPECT_NE(FindRef("B_1", "A_1"), nullptr);
+  EXPECT_NE(FindRef("T2", "B_1"), nullptr);
+  EXPECT_NE(r.log.find("renamed B_1; first difference: the structure A that it references"), std::string::npos)
+      << r.log;
+  // Under -merge both Bs name the one A that is written: B is the same, only A is warned.
+  r = RunJob(1, false, {second});
+  EXPECT_EQ(r.exit_code, 1) << r.log;
+  EXPECT_EQ(out_.Names(), (std::vector<std::string>{"A", "B", "TOP", "T2"}));
+}
+
+TEST_F(SharedCells, ThirdFileMatchesTheRenamedCopyOfTheSecond) {
+  const std::string second = Second();
+  const std::string third = Write("lib3.gds", LibraryOf({Cell("DIFF", {Rect(3, 0, 0, 0, 50, 60)}),
+                                                         Cell("TOP3", {Ref("DIFF", 0, 0)})}));
+  const EngineResult r = RunJob(2, false, {second, third});
+  ASSERT_EQ(r.exit_code, 0) << r.log;
+  EXPECT_EQ(out_.Find("DIFF_2"), nullptr) << r.log;
+  EXPECT_NE(FindRef("TOP3", "DIFF_1"), nullptr);
+  EXPECT_NE(r.log.find("Identical: 3 later definitions"), std::string::npos) << r.log;
+}
+
+TEST_F(SharedCells, ContentStoredOtherwiseIsStillIdentical) {
+  // Another writer's SHARED: its LAYER is a 4-byte integer, so its bytes differ from the
+  // input's, but it is the same boundary with the same property.
+  gds::MemorySink sink;
+  {
+    gds::RecordWriter w(sink);
+    const gds::StructureHeader shared = gds::testing::BeginLibraryAndStructure(w, "OTHER", "SHARED");
+    w.Empty(gds::kBoundary);
+    w.Int32(gds::kLayer, 1);
+    w.Int16(gds::kDatatype, 0);
+    w.Points(std::vector<gds::Point>{{0, 0}, {0, 10}, {10, 10}, {10, 0}, {0, 0}});
+    w.Int16(gds::kPropAttr, 1);
+    w.String(gds::kPropValue, "x");
+    w.Empty(gds::kEndEl);
+    gds::WriteStructureEnd(w, shared);
+    gds::StructureHeader top;
+    top.name = "TOP2";
+    gds::WriteStructureBegin(w, top);
+    gds::WriteElement(w, Ref("SHARED", 0, 0));
+    gds::WriteStructureEnd(w, top);
+    gds::WriteLibraryEnd(w);
+    ASSERT_TRUE(w.Flush());
+  }
+  WriteText(dir_.File("other.gds"), std::string(sink.bytes.begin(), sink.bytes.end()));
+  const EngineResult r = RunJob(2, false, {dir_.File("other.gds")});
+  ASSERT_EQ(r.exit_code, 0) << r.log;
+  EXPECT_EQ(out_.Find("SHARED_1"), nullptr) << r.log;
+  EXPECT_NE(FindRef("TOP2", "SHARED"), nullptr);
+  EXPECT_NE(r.log.find("Identical: 1 later definitions"), std::string::npos) << r.log;
 }
 
 }  // namespace

@@ -88,6 +88,40 @@ TEST(EngineArguments, PolygonFilteringInDebugModeCarriesEveryLimit) {
   EXPECT_EQ(l.debug_vertices, 6);
 }
 
+// The front end never asks for a dry run; one asked for at the end of its text changes nothing else.
+TEST(EngineArguments, DryRunComesOnlyFromItsOwnSwitch) {
+  JobSettings plain = Job(), merge = Job(), polygons = Job();
+  plain.LayerMap = "2-3:10-11";
+  merge.MergeMode = kMergeModeAdd;
+  merge.Combine = 1;
+  merge.NewTopStr = "NEW";
+  merge.MergeFileList = "\"/a.gds\"";
+  polygons.PFOn = 1;
+  polygons.MaxVertex = 8;
+  for (JobSettings* s : {&plain, &merge, &polygons}) {
+    const std::string text = BuildEngineArguments(*s, "TOP", true).text;
+    EXPECT_EQ(text.find("-dryrun"), std::string::npos) << text;
+    const ParsedOptions p = ParseText(text), dry = ParseText(text + " -dryrun");
+    ASSERT_TRUE(p.ok && dry.ok) << text;
+    EXPECT_FALSE(p.options.dry_run);
+    EXPECT_TRUE(dry.options.dry_run);
+    EXPECT_EQ(dry.options.merge, p.options.merge);
+    EXPECT_EQ(dry.options.combine_markers, p.options.combine_markers);
+    const auto list = [](const std::optional<ListSwitch>& l) { return l ? l->list : std::string("(none)"); };
+    EXPECT_EQ(list(dry.options.layers), list(p.options.layers));
+    EXPECT_EQ(list(dry.options.datatypes), list(p.options.datatypes));
+    EXPECT_EQ(dry.options.layer_map, p.options.layer_map);
+    EXPECT_EQ(dry.options.explode, p.options.explode);
+    EXPECT_EQ(dry.options.polygons.max_vertices, p.options.polygons.max_vertices);
+    EXPECT_EQ(dry.notes, p.notes);
+  }
+  // Not a piece of a list typed with blanks.
+  const ParsedOptions p = ParseText("\"in.gds\" \"out.gds\" \"\" -i1, 2 -dryrun");
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.options.layers->list, "1,2");
+  EXPECT_TRUE(p.options.dry_run);
+}
+
 TEST(EngineArguments, EmptyListsAndEmptyTop) {
   const ParsedOptions p = ParseText("\"in.gds\" \"out.gds\" \"\" -i -X -min:0.000000 -tmag:1000000.000000");
   ASSERT_TRUE(p.ok) << p.error;

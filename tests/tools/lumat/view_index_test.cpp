@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -81,6 +82,25 @@ TEST(ViewIndexTest, LayerListHoldsEveryPairIncludingTextTypes) {
   ASSERT_NE(shapes, nullptr);
   EXPECT_EQ(shapes->shapes.size(), 3u);
   EXPECT_EQ(shapes->labels.at(0).text, "LABEL");
+}
+
+TEST(ViewIndexTest, ACompressedLayoutShowsAsThePlainOne) {
+  LayoutBuilder b;
+  b.Structure("TOP").Rect(7, 3, 0, 0, 10, 10).Text(63, 5, 0, 0, "LABEL").Path(2, 9, 0, {{0, 0}, {5, 0}});
+  const std::string plain = b.Save("packed"), packed = plain + ".gz";
+  ASSERT_EQ(std::system(("gzip -c '" + plain + "' > '" + packed + "'").c_str()), 0);
+  ViewIndex index;
+  std::string error;
+  ASSERT_TRUE(index.Open(packed, error)) << error;
+  EXPECT_EQ(index.layers().keys(), (std::vector<LayerKey>{MakeLayerKey(2, 9), MakeLayerKey(7, 3), MakeLayerKey(63, 5)}));
+  const ShapeTable* shapes = index.Shapes(*index.DefaultTop(), {});
+  ASSERT_NE(shapes, nullptr);
+  EXPECT_EQ(shapes->shapes.size(), 3u);
+  // Cut short, it says where.
+  ASSERT_EQ(std::system(("head -c 30 '" + plain + ".gz' > '" + plain + ".cut.gz'").c_str()), 0);
+  ViewIndex cut;
+  EXPECT_FALSE(cut.Open(plain + ".cut.gz", error));
+  EXPECT_EQ(error, "gzip stream cut short at byte 30 of the gzip stream");
 }
 
 TEST(ViewIndexTest, OddElementRecordsAreReadAsTheScannerAndTheEngineReadThem) {

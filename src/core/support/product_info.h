@@ -1,10 +1,15 @@
+// Who makes Korvex and which version it is: shared by the window and the companion programs.
 #pragma once
 
 #include <string>
 
+// A macro so that the version line below is built from it at compile time.
+#define KORVEX_PRODUCT_VERSION "1.41"
+
 namespace korvex {
 
-inline constexpr const char* kVersionLine = "KORVEX Version 1.41 (May 8, 2000)";
+inline constexpr const char* kProductVersion = KORVEX_PRODUCT_VERSION;
+inline constexpr const char* kVersionLine = "KORVEX Version " KORVEX_PRODUCT_VERSION " (May 8, 2000)";
 inline constexpr const char* kMakerNotice = "Copyright (C) Helvorn Design Software. All rights reserved.";
 inline constexpr const char* kMakerAddress = "Helvorn Design Software, 7 Foundry Row, Kestlemark";
 inline constexpr const char* kMakerTelephone = "Telephone: +1 555 0100";

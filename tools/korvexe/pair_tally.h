@@ -1,0 +1,90 @@
+// Shape elements per layer/datatype pair: how many a run met in the tree it writes and how
+// many of them it wrote, so that the log can say per pair what became of it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "gds/element.h"
+
+namespace korvex::engine {
+
+// Layer in the high half, datatype in the low one: keys sort by layer, then datatype.
+using PairKey = std::uint32_t;
+
+inline PairKey KeyOf(std::uint16_t layer, std::uint16_t datatype) { return (PairKey{layer} << 16) | datatype; }
+inline std::uint16_t LayerOf(PairKey key) { return static_cast<std::uint16_t>(key >> 16); }
+inline std::uint16_t DatatypeOf(PairKey key) { return static_cast<std::uint16_t>(key & 0xFFFF); }
+
+// The pair of a shape (boundary, path, box, node, text: its LAYER and DATATYPE, TEXTTYPE,
+// BOXTYPE or NODETYPE); none for a reference or a shape that lacks either number.
+inline std::optional<PairKey> PairOf(gds::ElementKind kind, const std::optional<std::uint16_t>& layer,
+                                     const std::optional<std::uint16_t>& datatype) {
+  if (kind == gds::ElementKind::kSRef || kind == gds::ElementKind::kARef || !layer || !datatype) return std::nullopt;
+  return KeyOf(*layer, *datatype);
+}
+inline std::optional<PairKey> PairOf(const gds::Element& e) { return PairOf(e.kind, e.layer, e.datatype); }
+
+struct PairCount {
+  std::uint64_t in = 0;
+  std::uint64_t out = 0;
+  std::optional<PairKey> target;  // the pair written; none: the layer or datatype choice drops it
+};
+
+// Counted once per element of every job, so a lookup must cost next to nothing: an open
+// addressing table that stays small (a layout uses a few hundred pairs at most).
+class PairTally {
+ public:
+  // One element met with pair `key`, and whether it was written.
+  void Count(PairKey key, bool written) {
+    PairCount& c = At(key);
+    ++c.in;
+    c.out += written ? 1 : 0;
+  }
+  void Count(const std::optional<PairKey>& key, bool written) {
+    if (key) Count(*key, written);
+  }
+  // Elements met (and written) as often as `keys` name them.
+  void CountWritten(const std::vector<PairKey>& keys) {
+    for (PairKey k : keys) Count(k, true);
+  }
+  // Sets each pair's target; without it a pair is written as it is.
+  void Resolve(const std::function<std::optional<PairKey>(PairKey)>& target);
+
+  // Every pair met, by layer then datatype.
+  std::vector<std::pair<PairKey, PairCount>> Sorted() const;
+  std::uint64_t in() const;
+  std::uint64_t out() const;
+
+ private:
+  struct Slot {
+    bool used = false;
+    PairKey key = 0;
+    PairCount count;
+  };
+
+  PairCount& At(PairKey key) {
+    if (!slots_.empty()) {
+      for (std::size_t i = Hash(key);; i = (i + 1) & (slots_.size() - 1)) {
+        Slot& slot = slots_[i];
+        if (slot.used && slot.key == key) return slot.count;
+        if (!slot.used) break;
+      }
+    }
+    return Insert(key);
+  }
+  // The top bits of a multiplicative hash: layer and datatype both reach them.
+  std::size_t Hash(PairKey key) const {
+    return static_cast<std::size_t>((std::uint64_t{key} * 0x9E3779B97F4A7C15ull) >> shift_);
+  }
+  PairCount& Insert(PairKey key);
+
+  std::vector<Slot> slots_;  // a power of two in size, at most half used
+  std::size_t used_ = 0;
+  int shift_ = 64;  // 64 less the bits of a slot index
+};
+
+}  // namespace korvex::engine
