@@ -61,6 +61,9 @@ std::uint8_t StartRecordOf(ElementKind kind);
 // BOXTYPE; 0 for references.
 std::uint8_t TypeRecordOf(ElementKind kind);
 
+// The points one XY record holds.
+inline constexpr std::size_t kMaxXYPoints = 8191;
+
 struct Property {
   std::uint16_t attribute = 0;
   std::string value;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 
 namespace korvex::gds {
@@ -50,6 +51,7 @@ void KeyPoints(const Point* pts, std::size_t n, std::vector<Point>& out) {
 bool GridDirection(std::int64_t dx, std::int64_t dy) { return dx == 0 || dy == 0 || std::llabs(dx) == std::llabs(dy); }
 
 struct Segment {
+  std::int64_t dx = 0, dy = 0;  // the step between its points
   Vec d;         // unit direction
   Vec o;         // left offset: the left normal times the half width, rounded for grid directions
   double length = 0;
@@ -95,6 +97,8 @@ class Tracer {
  private:
   Segment Make(std::int64_t dx, std::int64_t dy, double length) const {
     Segment s;
+    s.dx = dx;
+    s.dy = dy;
     s.grid = GridDirection(dx, dy);
     s.length = length;
     s.d = length > 0 ? Vec{double(dx) / length, double(dy) / length} : Vec{1, 0};
@@ -127,7 +131,10 @@ class Tracer {
     const Vec a = s1.d, b = s2.d;
     const Vec o1{sign * s1.o.x, sign * s1.o.y}, o2{sign * s2.o.x, sign * s2.o.y};
     const double c = a.x * b.x + a.y * b.y;
-    const double cr = a.x * b.y - a.y * b.x;
+    // A turn straight back off the axes leaves a rounding residue in the unit vectors' cross
+    // product: whether the segments are parallel is decided on the whole-number steps.
+    const bool parallel = Int128{s1.dx} * s2.dy == Int128{s1.dy} * s2.dx;
+    const double cr = parallel ? 0.0 : a.x * b.y - a.y * b.x;
     const bool inner = cr * sign > 0 || (cr == 0 && c > 0);
     auto through = [&](bool with_point) {
       side_.push_back(At(p, o1.x, o1.y));
@@ -215,6 +222,19 @@ bool Fits(std::int64_t v) {
 
 }  // namespace
 
+PathShape PathShapeOf(const Element& e) {
+  return {e.width.value_or(0), e.pathtype.value_or(0), e.bgnextn.value_or(0), e.endextn.value_or(0)};
+}
+
+void BecomeBoundary(Element& e, std::vector<Point>& outline) {
+  e.kind = ElementKind::kBoundary;
+  e.pathtype.reset();
+  e.width.reset();
+  e.bgnextn.reset();
+  e.endextn.reset();
+  e.xy.swap(outline);
+}
+
 void TracePathOutline(const Point* points, std::size_t count, const PathShape& shape,
                       std::vector<WidePoint>& outline, std::vector<Point>& scratch) {
   KeyPoints(points, count, scratch);
@@ -228,8 +248,13 @@ void TracePathOutline(const Point* points, std::size_t count, const PathShape& s
   Tracer(scratch, shape, outline, segments, side).Run();
 }
 
-OutlineFault BuildPathOutline(const std::vector<Point>& points, const PathShape& shape, std::vector<Point>& outline,
-                              std::string& why) {
+namespace {
+
+// The traced outline of `points`, each of its points moved by `place`, as a boundary (see
+// BuildPathOutline()).
+template <typename Place>
+OutlineFault Outline(const std::vector<Point>& points, const PathShape& shape, Place place,
+                     std::vector<Point>& outline, std::string& why) {
   outline.clear();
   if (shape.width == 0) {
     why = "zero-width path";
@@ -246,7 +271,8 @@ OutlineFault BuildPathOutline(const std::vector<Point>& points, const PathShape&
     why = scratch.size() == 1 ? "single-point path with flush ends" : "path outline without area";
     return OutlineFault::kNoArea;
   }
-  for (const WidePoint& q : wide) {
+  for (const WidePoint& traced : wide) {
+    const WidePoint q = place(traced);
     if (!Fits(q.x) || !Fits(q.y)) {
       why = "its outline reaches " + (Fits(q.x) ? "y = " + std::to_string(q.y) : "x = " + std::to_string(q.x)) +
             ", outside the 32-bit range";
@@ -257,8 +283,42 @@ OutlineFault BuildPathOutline(const std::vector<Point>& points, const PathShape&
     if (outline.empty() || !(outline.back() == p)) outline.push_back(p);
   }
   if (outline.size() > 1 && outline.front() == outline.back()) outline.pop_back();
+  // Rounding after the move may fold a thin outline onto a line.
+  if (outline.size() < 3) {
+    outline.clear();
+    why = "placed path outline without area";
+    return OutlineFault::kNoArea;
+  }
   outline.push_back(outline.front());
   return OutlineFault::kNone;
+}
+
+}  // namespace
+
+OutlineFault BuildPathOutline(const std::vector<Point>& points, const PathShape& shape, std::vector<Point>& outline,
+                              std::string& why) {
+  return Outline(points, shape, [](const WidePoint& q) { return q; }, outline, why);
+}
+
+OutlineFault PlacedPathOutline(const std::vector<Point>& points, const PathShape& shape, const FlatTransform& t,
+                               std::vector<Point>& outline, std::string& why) {
+  return Outline(
+      points, shape,
+      [&t](const WidePoint& q) {
+        double x, y;
+        t.Apply(static_cast<double>(q.x), static_cast<double>(q.y), x, y);
+        // Far outside the range: any value outside it names the coordinate well enough.
+        constexpr double kFar = 9e18;
+        return WidePoint{static_cast<std::int64_t>(std::clamp(std::round(x), -kFar, kFar)),
+                         static_cast<std::int64_t>(std::clamp(std::round(y), -kFar, kFar))};
+      },
+      outline, why);
+}
+
+bool PlacementKeepsOutline(const std::vector<Point>& points, const FlatTransform& t) {
+  if (t.mag != 1.0 || !IsQuarterTurn(t.angle)) return false;
+  const bool one_point = std::adjacent_find(points.begin(), points.end(), std::not_equal_to<Point>()) == points.end();
+  return t.cos == 1.0 || !one_point;
 }
 
 bool PathOutline(const std::vector<Point>& points, const PathShape& shape, std::vector<Point>& outline,

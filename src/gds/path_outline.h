@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "gds/element.h"
+#include "gds/flat_transform.h"
 #include "gds/geometry.h"
 
 namespace korvex::gds {
@@ -22,6 +24,12 @@ struct PathShape {
 // Points per full circle of a round end (a round end is half of such a polygon, drawn around
 // the circle so that its edges touch it).
 inline constexpr int kRoundEndSegments = 32;
+
+// The records of path `e` that shape its outline, absent ones as 0.
+PathShape PathShapeOf(const Element& e);
+
+// Path `e` becomes the boundary `outline` (taken over; its path records are dropped).
+void BecomeBoundary(Element& e, std::vector<Point>& outline);
 
 // A point of an outline before it is known to fit 32 bits.
 struct WidePoint {
@@ -45,6 +53,18 @@ enum class OutlineFault : std::uint8_t { kNone, kNoArea, kOutOfRange };
 // 32-bit range (`why` names the coordinate).
 OutlineFault BuildPathOutline(const std::vector<Point>& points, const PathShape& shape, std::vector<Point>& outline,
                               std::string& why);
+
+// The outline of the path as BuildPathOutline() gives it, each point then moved by `t` and
+// rounded: exactly where the placed path's outline lies. (A path written from its moved centre
+// line joins differently wherever rounding or a turn off the axes moves its points.)
+OutlineFault PlacedPathOutline(const std::vector<Point>& points, const PathShape& shape, const FlatTransform& t,
+                               std::vector<Point>& outline, std::string& why);
+
+// Whether the path placed with `t` (its points moved, its widths kept) has exactly the placed
+// outline, so that a flattened path may stay a path: at quarter turns, reflected or not,
+// without magnification; a path of one point only unturned (its outline lies along x whatever
+// the turn).
+bool PlacementKeepsOutline(const std::vector<Point>& points, const FlatTransform& t);
 
 // BuildPathOutline() == kNone, for callers that only draw.
 bool PathOutline(const std::vector<Point>& points, const PathShape& shape, std::vector<Point>& outline,

@@ -12,8 +12,6 @@
 namespace korvex::engine {
 namespace {
 
-constexpr std::size_t kMaxPointsPerRecord = 8191;
-
 const char* TallyText(Tally t) {
   switch (t) {
     case Tally::kDroppedByLayer: return "elements dropped by layer";
@@ -125,13 +123,8 @@ Outcome ElementFilter::Shape(gds::Element& e, const std::string& structure, Filt
   e.datatype = f.datatype;
   e.width = f.width;
   if (!o_.unfold || e.kind != gds::ElementKind::kPath) return outcome;
-  gds::PathShape shape;
-  shape.width = e.width.value_or(0);
-  shape.pathtype = e.pathtype.value_or(0);
-  shape.bgnextn = e.bgnextn.value_or(0);
-  shape.endextn = e.endextn.value_or(0);
   std::string why;
-  switch (gds::BuildPathOutline(e.xy, shape, outline_, why)) {
+  switch (gds::BuildPathOutline(e.xy, gds::PathShapeOf(e), outline_, why)) {
     case gds::OutlineFault::kNone:
       break;
     case gds::OutlineFault::kNoArea:
@@ -141,18 +134,13 @@ Outcome ElementFilter::Shape(gds::Element& e, const std::string& structure, Filt
     case gds::OutlineFault::kOutOfRange:
       throw EngineError(ElementPlace(structure, e.offset) + " cannot be unfolded: " + why);
   }
-  if (outline_.size() > kMaxPointsPerRecord) {
+  if (outline_.size() > gds::kMaxXYPoints) {
     counts.Add(Tally::kPathNotUnfolded);
     warning = "path at offset " + std::to_string(e.offset) + " kept as a path: its outline has " +
               std::to_string(outline_.size()) + " points";
     return outcome;
   }
-  e.kind = gds::ElementKind::kBoundary;
-  e.pathtype.reset();
-  e.width.reset();
-  e.bgnextn.reset();
-  e.endextn.reset();
-  e.xy.swap(outline_);
+  gds::BecomeBoundary(e, outline_);
   counts.Add(Tally::kPathUnfolded);
   return Outcome::kChanged;
 }

@@ -10,6 +10,7 @@
 #include "gds/flat_transform.h"
 #include "gds/geometry.h"
 #include "gds/hierarchy.h"
+#include "gds/path_outline.h"
 #include "gds/stream_reader.h"
 #include "gds/stream_writer.h"
 #include "korvexe/element_check.h"
@@ -78,14 +79,35 @@ bool BecomesBoundary(const gds::Element& e, const gds::FlatTransform& t) {
   return e.kind == gds::ElementKind::kBox && !gds::IsQuarterTurn(t.angle);
 }
 
+// A path placed where it would not keep its outline (at an angle that is not a quarter turn,
+// magnified, ...) is written as its outline, traced where the path stands and then placed:
+// written from its moved (snapped) centre line and scaled width, its joins and ends would
+// move. An outline without area, or too long for one XY record, stays a path.
+bool PlaceAsOutline(gds::Element& e, const std::string& structure, const gds::FlatTransform& t,
+                    std::vector<gds::Point>& scratch) {
+  if (e.kind != gds::ElementKind::kPath || gds::PlacementKeepsOutline(e.xy, t)) return false;
+  std::string why;
+  switch (gds::PlacedPathOutline(e.xy, gds::PathShapeOf(e), t, scratch, why)) {
+    case gds::OutlineFault::kNone:
+      break;
+    case gds::OutlineFault::kNoArea:
+      return false;
+    case gds::OutlineFault::kOutOfRange:
+      throw EngineError(ElementPlace(structure, e.offset) + " cannot be flattened: " + why);
+  }
+  if (scratch.size() > gds::kMaxXYPoints) return false;
+  gds::BecomeBoundary(e, scratch);
+  return true;
+}
+
 void Place(gds::Element& e, const std::string& structure, const gds::FlatTransform& t,
            std::vector<gds::Point>& scratch) {
-  if (t.identity()) return;
+  if (t.identity() || PlaceAsOutline(e, structure, t, scratch)) return;
   MovePoints(e, structure, t, scratch);
   if (BecomesBoundary(e, t)) e.kind = gds::ElementKind::kBoundary;
   if (e.kind == gds::ElementKind::kPath) {
-    // A negative width is absolute.
-    if (e.width && *e.width > 0) e.width = Scaled(e, structure, "width", *e.width, t.mag);
+    // A negative (absolute) width is magnified too, as the absolute flags of placements are.
+    if (e.width) e.width = Scaled(e, structure, "width", *e.width, t.mag);
     if (e.bgnextn) e.bgnextn = Scaled(e, structure, "start extension", *e.bgnextn, t.mag);
     if (e.endextn) e.endextn = Scaled(e, structure, "end extension", *e.endextn, t.mag);
     return;
@@ -398,9 +420,12 @@ void Exploder::Shape(Frame& f) {
       return;
     }
   }
+  // A path written as its placed outline is still a path to the polygon limits, as it is
+  // wherever it keeps being a path.
+  const bool path = e.kind == gds::ElementKind::kPath;
   Place(e, in_.names[f.structure], f.transform, scratch_);
   note.clear();
-  const bool passes = filter_.PolygonPasses(e, counts_, note);
+  const bool passes = path || filter_.PolygonPasses(e, counts_, note);
   if (!note.empty()) log_.Line("Polygon " + note);
   pairs_.Count(pair, passes);
   if (passes) Write(e);

@@ -89,15 +89,27 @@ TEST_F(Limits, ExplodeRefusesMagnifiedAndArrayedGeometryBeyondTheRange) {
   ExpectRefused(Run(arrayed, "TOP", kTail + " -explode"), "CELL", OffsetOf(arrayed, "CELL", 0), "x = 2200000000");
 }
 
-TEST_F(Limits, ExplodeRefusesMagnifiedPathWidthsAndExtensions) {
-  gds::Element wide = PathOf(1, 0, 1500000000, 0, {{0, 0}, {10, 0}});
+TEST_F(Limits, ExplodeWritesMagnifiedPathsAsOutlinesUpToTheRangeAndRefusesBeyond) {
+  // 1.5e9 wide: magnified 2 the outline reaches +-1.5e9 (a path 3e9 wide could not be written,
+  // its outline can); magnified 3 it reaches 2.25e9.
+  const gds::Element wide = PathOf(1, 0, 1500000000, 0, {{0, 0}, {10, 0}});
+  const std::string doubled = Write("width2.gds", LibraryOf({Cell("P", {wide}), Cell("TOP", {Ref("P", 0, 0, 0, false, 2)})}));
+  const EngineResult r = Run(doubled, "TOP", kTail + " -explode");
+  ASSERT_EQ(r.exit_code, 0) << r.log;
+  const Library out = ReadLibrary(output_);
+  ASSERT_NE(out.Find("TOP"), nullptr);
+  ASSERT_EQ(out.Find("TOP")->elements.size(), 1u);
+  const gds::Element& outline = out.Find("TOP")->elements[0];
+  EXPECT_EQ(outline.kind, gds::ElementKind::kBoundary);
+  EXPECT_EQ(BoxOf(outline), (gds::Box{0, -1500000000, 20, 1500000000}));
+  const std::string tripled = Write("width3.gds", LibraryOf({Cell("P", {wide}), Cell("TOP", {Ref("P", 0, 0, 0, false, 3)})}));
+  ExpectRefused(Run(tripled, "TOP", kTail + " -explode"), "P", OffsetOf(tripled, "P", 0), "y = 2250000000");
+
   gds::Element extended = PathOf(2, 0, 10, 4, {{0, 0}, {10, 0}});
   extended.bgnextn = 0;
   extended.endextn = 1500000000;
-  const std::string width = Write("width.gds", LibraryOf({Cell("P", {wide}), Cell("TOP", {Ref("P", 0, 0, 0, false, 2)})}));
-  ExpectRefused(Run(width, "TOP", kTail + " -explode"), "P", OffsetOf(width, "P", 0), "width 1500000000");
   const std::string ext = Write("ext.gds", LibraryOf({Cell("P", {extended}), Cell("TOP", {Ref("P", 0, 0, 0, false, 2)})}));
-  ExpectRefused(Run(ext, "TOP", kTail + " -explode"), "P", OffsetOf(ext, "P", 0), "end extension 1500000000");
+  ExpectRefused(Run(ext, "TOP", kTail + " -explode"), "P", OffsetOf(ext, "P", 0), "x = 3000000020");
 }
 
 TEST_F(Limits, ExplodeNearTheLimitIsExact) {

@@ -252,6 +252,22 @@ TEST_F(Translation, NameFixingReplacesCutsAndKeepsNamesUnique) {
   Run(HandMade(lib), "TOP", " -x -X -lc" + kTail);
   EXPECT_EQ(out_.Names(), (std::vector<std::string>{"a_b", "a_b_1", "top"}));
 }
+TEST_F(Translation, ExplodedPathsOffTheAxesBecomeTheirOutlinesWhichPolygonLimitsLeaveAlone) {
+  // 10 wide and 10000 long: placed at 45 degrees it is written as its outline, at 90 degrees it
+  // stays a path; both are paths to the maximum extent of 1.
+  const Library lib = LibraryOf({Cell("LEAF", {PathOf(3, 0, 10, 0, {{0, 0}, {10000, 0}})}),
+                                 Cell("TOP", {Ref("LEAF", 0, 0, 45), Ref("LEAF", 1000, 0, 90)})});
+  const EngineResult r = Run(HandMade(lib), "TOP", " -explode -maxext:1.000000" + kTail);
+  ASSERT_EQ(r.exit_code, 0) << r.log;
+  const std::vector<gds::Element>& flat = out_.Find("TOP")->elements;
+  ASSERT_EQ(flat.size(), 2u);
+  EXPECT_EQ(flat[0].kind, gds::ElementKind::kBoundary);
+  EXPECT_FALSE(flat[0].width.has_value());
+  // (0, 5), (10000, 5), (10000, -5), (0, -5) turned 45 degrees and rounded.
+  EXPECT_EQ(flat[0].xy, (std::vector<gds::Point>{{-4, 4}, {7068, 7075}, {7075, 7068}, {4, -4}, {-4, 4}}));
+  EXPECT_EQ(flat[1].kind, gds::ElementKind::kPath);
+  EXPECT_EQ(flat[1].xy, (std::vector<gds::Point>{{1000, 0}, {1000, 10000}}));
+}
 
 TEST_F(Translation, PolygonFilteringDropsByEachLimit) {
   const Library lib = LibraryOf({Cell("TOP", {

@@ -1,18 +1,24 @@
-# Compares paths with their unfolded boundaries as KLayout reads them. `paths` and `unfolded`
-# are GDSII files whose top cells hold one path per layer and datatype. Prints per layer and
+# Compares paths with their unfolded or flattened boundaries as KLayout reads them. `paths` and
+# `unfolded` are GDSII files whose top cells hold (or place) one path per layer and datatype;
+# the top cells (or the cells named `top_name`) are compared flattened. Prints per layer and
 # datatype "B layer datatype left bottom right top" (KLayout's box of the path) and
 # "X layer datatype polygons" where path and boundary do not cover the same area.
 import pya
 
 
+# A region of a cell's flattened shapes reads them from its layout: the layouts stay alive.
+layouts = []
+
+
 def shapes(fn):
     ly = pya.Layout()
     ly.read(fn)
-    top = ly.top_cell()
+    layouts.append(ly)
+    top = ly.cell(top_name) if "top_name" in globals() else ly.top_cell()
     out = {}
     for li in ly.layer_indexes():
         info = ly.get_info(li)
-        out[(info.layer, info.datatype)] = (pya.Region(top.shapes(li)), top.bbox_per_layer(li))
+        out[(info.layer, info.datatype)] = (pya.Region(top.begin_shapes_rec(li)), top.bbox_per_layer(li))
     return out
 
 

@@ -2,18 +2,21 @@
 # reads it: FILE<TAB>NAME<TAB>boundaries paths arefs srefs texts<TAB>left bottom right top
 # (bounding box in database units; "empty" for an empty cell), after lines with the dbu and
 # the layer and datatype numbers in use. The box is that of the flattened geometry: KLayout's
-# own cell box turns a child's box for a placement at an odd angle, which may stick out.
+# own cell box turns a child's box for a placement at an odd angle, which may stick out, and
+# boxes a round path end by its square form.
 import pya
 
 
-def odd_below(ly, cell, memo):
-    """Whether the tree of `cell` places anything at an angle that is not a quarter turn."""
+def tight_below(ly, cell, memo):
+    """Whether the box of `cell` is to be taken from its flattened shapes: its tree places
+    anything at an angle that is not a quarter turn, or holds a path with round ends (KLayout's
+    cell box takes a round end's square form, where the scanner's extent is the drawn outline)."""
     if cell.cell_index() not in memo:
         memo[cell.cell_index()] = False
-        odd = False
+        tight = any(s.is_path() and s.path.round for li in ly.layer_indexes() for s in cell.shapes(li).each())
         for inst in cell.each_inst():
-            odd = odd or not inst.cplx_trans.is_ortho() or odd_below(ly, inst.cell, memo)
-        memo[cell.cell_index()] = odd
+            tight = tight or not inst.cplx_trans.is_ortho() or tight_below(ly, inst.cell, memo)
+        memo[cell.cell_index()] = tight
     return memo[cell.cell_index()]
 
 
@@ -51,6 +54,6 @@ for fn in files.split(";"):
                 counts[2] += 1
             else:
                 counts[3] += 1
-        b = tight_box(ly, c) if odd_below(ly, c, memo) else c.bbox()
+        b = tight_box(ly, c) if tight_below(ly, c, memo) else c.bbox()
         box = "empty" if b.empty() else "%d %d %d %d" % (b.left, b.bottom, b.right, b.top)
         print("%s\t%s\t%s\t%s" % (fn, c.name, " ".join(str(x) for x in counts), box))
