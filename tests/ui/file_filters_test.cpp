@@ -8,7 +8,8 @@ namespace {
 using Filters = std::vector<std::string>;
 
 TEST(FileFilters, SpecificTypeFirstAndAllFilesMatchNamesWithoutDot) {
-  EXPECT_EQ(DialogNameFilters(kGdsFileTypes), (Filters{"GDS Files (*.gds)", "All Files (*)"}));
+  EXPECT_EQ(DialogNameFilters(kGdsFileTypes),
+            (Filters{"GDS Files (*.gds *.gds.gz *.gdsii *.str)", "All Files (*)"}));
   EXPECT_EQ(DialogNameFilters(kLogFilter), (Filters{"LOG Files (*.log)", "All Files (*)"}));
   EXPECT_EQ(DialogNameFilters(kExeFilter), (Filters{"EXE Files (*.exe)", "All Files (*)"}));
 }

@@ -72,7 +72,7 @@ TEST_F(FrameTest, SelectScanShowsReportReadOnly) {
   EXPECT_EQ(frame_->TopStructureIndicator()->text().toStdString(), "Top: " + scan_.TopStructure);
   ASSERT_EQ(prompts_.fileQuestions.size(), 1u);
   EXPECT_EQ(prompts_.fileQuestions[0].title, "Select GDS File");
-  EXPECT_EQ(prompts_.fileQuestions[0].filter, "GDS Files (*.gds)|*.gds|All Files (*.*)|*.*||");
+  EXPECT_EQ(prompts_.fileQuestions[0].filter, "GDS Files (*.gds;*.gds.gz;*.gdsii;*.str)|*.gds;*.gds.gz;*.gdsii;*.str|All Files (*.*)|*.*||");
   EXPECT_TRUE(prompts_.fileQuestions[0].mustExist);
 
   EXPECT_EQ(ViewText(), kScanReport);

@@ -83,7 +83,7 @@ TEST_F(TranslationRunTest, OutputQuestionStartsAtProposal) {
   EXPECT_EQ(Run(), TranslationOutcome::kNotStarted);
   ASSERT_EQ(host_.questions.size(), 1u);
   EXPECT_EQ(host_.questions[0].initialPath, workDir_ + "/chip_out.gds");
-  EXPECT_EQ(host_.questions[0].filter, "GDS Files (*.gds)|*.gds|All Files (*.*)|*.*||");
+  EXPECT_EQ(host_.questions[0].filter, "GDS Files (*.gds;*.gds.gz;*.gdsii;*.str)|*.gds;*.gds.gz;*.gdsii;*.str|All Files (*.*)|*.*||");
   EXPECT_TRUE(host_.questions[0].save && host_.questions[0].confirmOverwrite);
   EXPECT_EQ(settings_.OutputFile, workDir_ + "/chip_out.gds");  // kept although cancelled
   EXPECT_FALSE(ReadRecord().present);

@@ -79,7 +79,7 @@ TEST_F(Safety, MalformedInputsFailWithAnErrorLine) {
   const std::vector<Case> cases = {
       {"truncated", good.substr(0, good.size() / 2 + 3), "Error: "},
       {"not GDSII", "this is a text file, not a layout\n", "not a GDSII file"},
-      {"gzip", std::string("\x1f\x8b\x08\x00", 4) + good.substr(0, 100), "gzip-compressed"},
+      {"damaged gzip", std::string("\x1f\x8b\x08\x00", 4) + good.substr(0, 100), "of the gzip stream"},
       {"empty", "", "empty file"},
   };
   for (const Case& c : cases) {
