@@ -35,7 +35,8 @@ std::optional<std::uint64_t> StructureEnd(const InputLayout& in, std::uint64_t o
       if (!e.as_written || gds::ElementFault(e.facts) != nullptr) return std::nullopt;
       continue;
     }
-    if (rec.type == gds::kEndStr) return reader.offset();
+    // An ENDSTR that carries data is not one other readers take: the structure is written anew.
+    if (rec.type == gds::kEndStr) return rec.size == 0 && rec.data_type == gds::kNoData ? std::optional(reader.offset()) : std::nullopt;
     if (rec.type == gds::kStrName && header && !named) {
       named = true;
       continue;

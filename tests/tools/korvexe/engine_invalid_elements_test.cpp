@@ -195,5 +195,26 @@ TEST_F(InvalidElements, CopiesOnEveryWayLeaveOutWhatCannotBeWrittenAndReadBackCl
   EXPECT_EQ(*refusals, "");
 }
 
+// A structure whose ENDSTR carries data would otherwise be copied as it stands.
+TEST(StructureEnd, AnEndThatCarriesDataIsWrittenAnew) {
+  TempDir dir;
+  const std::string in = dir.File("in.gds"), out = dir.File("out.gds");
+  gds::FileSink sink;
+  ASSERT_TRUE(sink.Open(in));
+  gds::RecordWriter w(sink);
+  gds::testing::BeginLibraryAndStructure(w, "END", "TOP");
+  Rect4(w, 1);
+  const std::uint8_t data[] = {0, 0};
+  w.Raw(gds::kEndStr, gds::kInt16, data);
+  gds::WriteLibraryEnd(w);
+  ASSERT_TRUE(sink.Close());
+  RunEngineText("\"" + in + "\" \"" + out + "\" \"\"", dir);
+  EXPECT_EQ(MistypedRecords(out), "");
+  const Library lib = ReadLibrary(out);
+  EXPECT_EQ(lib.error, "");
+  ASSERT_NE(lib.Find("TOP"), nullptr);
+  EXPECT_EQ(lib.Find("TOP")->elements.size(), 1u);
+}
+
 }  // namespace
 }  // namespace korvex::enginetest
