@@ -77,6 +77,10 @@ bool MergePart(LayoutSummary& part, Diagnostics& part_diag, LayoutSummary& out, 
 
 }  // namespace
 
+std::string UnnamedStructureName(std::uint64_t offset) {
+  return std::string("$$EMPTY_NAME$$_").append(std::to_string(offset));
+}
+
 std::vector<std::uint16_t> NumberSet::Values() const {
   std::vector<std::uint16_t> out;
   for (std::size_t w = 0; w < bits_.size(); ++w) {

@@ -21,6 +21,11 @@ namespace korvex::gds {
 // The structure a widely used editor writes for its own metadata; not part of the design.
 inline constexpr std::string_view kContextInfoName = "$$$CONTEXT_INFO$$$";
 
+// The name given to a structure whose STRNAME is empty or missing (BGNSTR at `offset`): other
+// readers refuse an empty name, and this one does not change from one reading to the next.
+// Should the file use that name already, '_' is added until it is free.
+std::string UnnamedStructureName(std::uint64_t offset);
+
 // A set of 16-bit numbers (layers, datatypes) as a bit table.
 class NumberSet {
  public:
@@ -52,6 +57,7 @@ struct StructureSummary {
   std::uint64_t offset = 0;  // of BGNSTR; 0 when not defined
   bool defined = false;
   bool incomplete = false;  // the data ended or broke inside it
+  bool unnamed = false;     // its STRNAME is empty or missing: `name` was made for it
   // Own elements by ElementKind: boundary, path, sref, aref, text, node, box.
   std::array<std::uint64_t, 7> counts{};
   Box local;  // own elements, references not included

@@ -28,7 +28,8 @@ std::uint32_t Summarizer::Lookup(std::string_view name) {
 void Summarizer::BeginStructure(const Record& rec, std::string_view name) {
   std::string fixed;
   if (name.empty()) {
-    fixed = "$$EMPTY_NAME$$_" + std::to_string(rec.offset);
+    fixed = UnnamedStructureName(rec.offset);
+    while (names_.contains(fixed)) fixed += '_';
     Warn(rec.offset, kStrName, "empty structure name replaced");
     name = fixed;
   }
@@ -47,6 +48,7 @@ void Summarizer::BeginStructure(const Record& rec, std::string_view name) {
     return;
   }
   s.defined = true;
+  s.unnamed = !fixed.empty();
   s.offset = rec.offset;
   s.first_reference = out_.references.size();
   out_.listed.push_back(index);

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <sys/stat.h>
+
 #include "gds/mapped_file.h"
 #include "gds/record_reader.h"
 #include "gds/stream_reader.h"
@@ -293,6 +295,25 @@ TEST(MappedFile, MapsAFileAndReportsAMissingOne) {
   MappedFile missing;
   EXPECT_FALSE(missing.Open(path.string()));
   EXPECT_FALSE(missing.error().empty());
+}
+
+// Every companion opens its input here: a FIFO must not hold the open, a device must not be
+// read forever, and neither may be mistaken for an empty layout.
+TEST(MappedFile, RefusesWhatIsNotARegularFileAtOnce) {
+  const auto dir = std::filesystem::temp_directory_path() / "korvex_mapped_file_kinds";
+  std::filesystem::create_directories(dir);
+  const std::string fifo = (dir / "pipe.gds").string();
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::pair<std::string, std::string> refused[] = {
+      {fifo, "not a regular file"}, {"/dev/zero", "not a regular file"}, {dir.string(), "is a directory"}};
+  for (const auto& [path, why] : refused) {
+    MappedFile f;
+    EXPECT_FALSE(f.Open(path)) << path;
+    EXPECT_EQ(f.error(), why) << path;
+    EXPECT_EQ(f.size(), 0u) << path;
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

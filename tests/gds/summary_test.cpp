@@ -120,6 +120,28 @@ TEST(Summary, CutsACycleAndListsAnUndefinedName) {
   EXPECT_EQ(r.summary.listed.size(), 2u);
 }
 
+// Its made-up name is the one of the structure before it: it takes another, and only it is
+// marked as made up.
+TEST(Summary, AStructureWithoutANameGetsOneThatNoOtherHas) {
+  const auto build = [](const std::string& first, bool unnamed) {
+    LibraryBuilder lib;
+    lib.Structure(first).Rect(1, 0, 0, 10, 10);
+    if (unnamed) lib.Structure("").Rect(2, 0, 0, 10, 10);
+    return lib.Bytes();
+  };
+  const std::size_t at = build("$$EMPTY_NAME$$_000", false).size() - 4;  // where ENDLIB was
+  const std::string taken = UnnamedStructureName(at);
+  ASSERT_EQ(build(taken, false).size() - 4, at);
+  const Result r = Scan(build(taken, true));
+  ASSERT_EQ(r.summary.listed.size(), 2u);
+  const StructureSummary& second = r.summary.structures[r.summary.listed[1]];
+  EXPECT_EQ(second.name, taken + "_");
+  EXPECT_EQ(second.offset, at);
+  EXPECT_TRUE(second.unnamed);
+  EXPECT_FALSE(r.Named(taken).unnamed);
+  EXPECT_EQ(r.Named(taken).counts[0], 1u);
+}
+
 TEST(Summary, ClampsAnArrayWithZeroColumns) {
   LibraryBuilder lib;
   lib.Structure("A").Rect(1, 0, 0, 10, 10);

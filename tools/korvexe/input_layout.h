@@ -46,6 +46,10 @@ struct InputLayout {
   std::vector<std::uint32_t> Independent() const;
 };
 
+// Whether structure `s` has no name of its own in the file (an empty or missing STRNAME): the
+// name it is known by must be written.
+inline bool IsUnnamed(const InputLayout& layout, std::uint32_t s) { return layout.summary.structures[s].unnamed; }
+
 // The library header records as they are in the file (for writing them back).
 gds::LibraryHeader ReadHeaderRecords(const InputLayout& layout);
 

@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "gds/stream_writer.h"
+#include "korvexe/cycle_cuts.h"
 #include "korvexe/run_control.h"
 #include "korvexe/structure_content.h"
 #include "korvexe/structure_copier.h"
@@ -86,6 +87,8 @@ class Merger {
     const FilePlan& p = plans_[file];
     return p.selected[s] && !p.dropped[s] && !p.blended[s] && !p.same_as[s];
   }
+  void CutCycles();
+  std::uint32_t Node(const std::string& name);
   void WriteStructure(std::size_t file, std::uint32_t s);
   const std::string& OutName(std::size_t file, const std::string& name) const {
     const auto it = plans_[file].renamed.find(name);
@@ -102,6 +105,9 @@ class Merger {
   std::unordered_map<std::string, Placement> first_;  // the first definition of each name
   // Blend: the structures whose elements go into the first definition of a name.
   std::unordered_map<std::string, std::vector<Placement>> blends_;
+  // The output's structures by name, for the cycles that the files make together.
+  std::unordered_map<std::string, std::uint32_t> nodes_;
+  CycleCuts cuts_;
   WriteTotals totals_;
 };
 
@@ -289,11 +295,47 @@ std::vector<std::string> Merger::CombineChildren() {
   return names;
 }
 
+std::uint32_t Merger::Node(const std::string& name) {
+  return nodes_.emplace(name, static_cast<std::uint32_t>(nodes_.size())).first->second;
+}
+
+// A cycle may run through several files (a name one file references and another defines), so
+// the walk is over the output's names, from the structures that head the output.
+void Merger::CutCycles() {
+  std::vector<std::uint32_t> order;
+  for (const std::string& name : CombineChildren()) order.push_back(Node(name));
+  std::vector<std::vector<std::uint32_t>> children;
+  for (std::size_t f = 0; f < files_.size(); ++f) {
+    const gds::LayoutSummary& summary = files_[f]->summary;
+    for (std::uint32_t s : summary.listed) {
+      if (!plans_[f].selected[s] || plans_[f].dropped[s]) continue;
+      const std::uint32_t parent = Node(OutName(f, files_[f]->names[s]));
+      order.push_back(parent);
+      const gds::StructureSummary& st = summary.structures[s];
+      for (std::size_t i = 0; i < st.reference_count; ++i) {
+        const std::uint32_t child = Node(OutName(f, files_[f]->names[summary.references[st.first_reference + i].child]));
+        if (children.size() < nodes_.size()) children.resize(nodes_.size());
+        children[parent].push_back(child);
+      }
+    }
+  }
+  children.resize(nodes_.size());
+  cuts_ = CycleCuts(children, order);
+}
+
 // Nothing is dropped in a merge: every shape met is written with its own pair.
 Outcome Merger::Edit(std::size_t file, std::uint32_t s, gds::Element& e) {
   totals_.pairs.Count(PairOf(e), true);
   Outcome outcome = Outcome::kKept;
   if (e.has_sname) {
+    if (cuts_.size() > 0) {
+      const auto parent = nodes_.find(OutName(file, files_[file]->names[s]));
+      const auto child = nodes_.find(OutName(file, e.sname));
+      if (parent != nodes_.end() && child != nodes_.end() && cuts_.Cut(parent->second, child->second)) {
+        WarnCycleCut(files_[file]->names[s], e, log_);
+        return Outcome::kDropped;
+      }
+    }
     const std::string& name = OutName(file, e.sname);
     if (name != e.sname) {
       e.sname = name;
@@ -312,11 +354,12 @@ void Merger::WriteStructure(std::size_t file, std::uint32_t s) {
   const FilePlan& p = plans_[file];
   const gds::StructureSummary& st = in.summary.structures[s];
   const std::string& name = OutName(file, in.names[s]);
-  const std::string* new_name = name != in.names[s] ? &name : nullptr;
+  const std::string* new_name = name != in.names[s] || IsUnnamed(in, s) ? &name : nullptr;
   const auto blend = blends_.find(in.names[s]);
   const bool appends = blend != blends_.end() && !p.blended[s];
   ReleaseBehind(in, st.offset);
-  bool references_change = false;
+  // Element by element when a reference changes or the name is written anew.
+  bool references_change = IsUnnamed(in, s) || (cuts_.size() > 0 && cuts_.From(nodes_.at(name)));
   for (std::size_t i = 0; i < st.reference_count && !references_change; ++i)
     references_change = p.renamed.contains(in.names[in.summary.references[st.first_reference + i].child]);
   if (p.scale == 1 && !references_change && !appends) {
@@ -355,6 +398,7 @@ WriteTotals Merger::Run() {
   ChooseStructures();
   FindSameContent();
   ResolveNames();
+  CutCycles();
   std::vector<std::string> combine;
   if (o_.combine) {
     if (o_.merge == MergeMode::kBlend) {

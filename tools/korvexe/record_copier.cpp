@@ -49,6 +49,7 @@ CopyResult RecordCopier::Run(std::uint64_t offset, const std::string* name) {
   gds::Record rec;
   std::uint64_t seen = 0;
   bool ended = false;
+  bool supply_end = false;
   bool header = true;  // STRNAME and STRCLASS come before the first element
   bool named = false;
   while (!ended && reader_.Next(rec) == gds::RecordReader::Status::kRecord) {
@@ -67,6 +68,11 @@ CopyResult RecordCopier::Run(std::uint64_t offset, const std::string* name) {
       }
     } else if (rec.type == gds::kEndStr) {
       ended = true;
+      if (rec.size != 0 || rec.data_type != gds::kNoData) {  // one that carries data is written anew
+        Flush(rec.offset);
+        run_ = reader_.offset();
+        supply_end = true;
+      }
     } else if (gds::ElementKindOfStart(rec.type, kind)) {
       header = false;
       if ((++seen & 0xFFF) == 0) CheckStop();
@@ -81,7 +87,7 @@ CopyResult RecordCopier::Run(std::uint64_t offset, const std::string* name) {
   // The structure's own ENDSTR stays in the run, so that unchanged neighbours join into one
   // stretch; a missing one is supplied.
   Flush(std::max(reader_.offset(), run_));
-  if (!ended) out_->records().Empty(gds::kEndStr);
+  if (!ended || supply_end) out_->records().Empty(gds::kEndStr);
   out_->Check();
   return result_;
 }

@@ -37,7 +37,8 @@ std::optional<std::uint64_t> StructureEnd(const InputLayout& in, std::uint64_t o
         if (const std::optional<PairKey> pair = PairOf(kind, e.fields.layer, e.fields.datatype)) pairs->push_back(*pair);
       continue;
     }
-    if (rec.type == gds::kEndStr) return reader.offset();
+    // An ENDSTR that carries data is not one other readers take: the structure is written anew.
+    if (rec.type == gds::kEndStr) return rec.size == 0 && rec.data_type == gds::kNoData ? std::optional(reader.offset()) : std::nullopt;
     if (rec.type == gds::kStrName && header && !named) {
       named = true;
       continue;

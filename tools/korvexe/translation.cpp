@@ -7,6 +7,7 @@
 #include "core/support/number_text.h"
 #include "gds/name_codec.h"
 #include "gds/stream_writer.h"
+#include "korvexe/cycle_cuts.h"
 #include "korvexe/element_filter.h"
 #include "korvexe/explode.h"
 #include "korvexe/flat_estimate.h"
@@ -43,12 +44,13 @@ class Translation {
   void ChooseNames();
   void ApplyRenameMap(std::vector<std::string>& names);
   void Prune();
+  void CutCycles();
   void CheckFlatSize(const std::vector<std::uint32_t>& roots);
   Outcome Edit(gds::Element& e, std::uint32_t s, FilterCounts& counts, bool quiet);
   void WriteStructure(std::uint32_t s);
   void Summarize(const std::vector<std::uint32_t>& written, const FilterCounts* placed);
   const std::string* NewName(std::uint32_t s) const {
-    return out_names_[s] != in_.names[s] ? &out_names_[s] : nullptr;
+    return out_names_[s] != in_.names[s] || IsUnnamed(in_, s) ? &out_names_[s] : nullptr;
   }
   bool Undefined(std::uint32_t s) const { return !in_.summary.structures[s].defined; }
 
@@ -63,6 +65,7 @@ class Translation {
   std::vector<bool> removed_;
   std::vector<bool> needs_elements_;  // a child renamed or removed: its references change
   std::vector<std::string> out_names_;
+  CycleCuts cuts_;
   std::uint64_t dropped_references_ = 0;
   std::vector<PairKey> verbatim_pairs_;  // of the structure being copied as it is
   WriteTotals totals_;
@@ -73,6 +76,7 @@ WriteTotals Translation::Run() {
   ChooseNames();
   removed_.assign(in_.names.size(), false);
   if (o_.prune && !o_.explode) Prune();
+  if (!o_.explode) CutCycles();
 
   std::vector<std::uint32_t> roots;
   if (o_.explode) {
@@ -175,8 +179,25 @@ void Translation::ChooseStructures() {
   }
   for (std::uint32_t u : in_.hierarchy.undefined)
     log_.Warning("reference to undefined structure " + Shown(in_.names[u]) + " in the input", "undefined");
-  for (const auto& cycle : in_.hierarchy.cycles)
-    log_.Warning("reference cycle through " + Shown(in_.names[cycle.front()]) + " in the input", "cycle");
+}
+
+// Over the structures written: from TOP (or the independent structures) first, so that the
+// reference cut is the one that leads back up.
+void Translation::CutCycles() {
+  if (in_.hierarchy.cycle_count == 0) return;
+  const auto& st = in_.summary.structures;
+  const auto written = [this](std::uint32_t s) { return in_tree_[s] && !removed_[s]; };
+  std::vector<std::vector<std::uint32_t>> children(st.size());
+  for (std::uint32_t s : in_.summary.listed) {
+    if (!written(s)) continue;
+    for (std::size_t i = 0; i < st[s].reference_count; ++i) {
+      const std::uint32_t c = in_.summary.references[st[s].first_reference + i].child;
+      if (written(c)) children[s].push_back(c);
+    }
+  }
+  std::vector<std::uint32_t> order = top_ ? std::vector<std::uint32_t>{*top_} : in_.Independent();
+  order.insert(order.end(), in_.summary.listed.begin(), in_.summary.listed.end());
+  cuts_ = CycleCuts(children, order);
 }
 
 void Translation::ApplyRenameMap(std::vector<std::string>& names) {
@@ -207,6 +228,10 @@ void Translation::ChooseNames() {
   for (std::uint32_t s = 0; s < in_.names.size(); ++s)
     if ((in_tree_[s] && !Undefined(s)) || (Undefined(s) && in_.hierarchy.referenced[s])) used.push_back(s);
   if (o_.explode) used = top_ ? std::vector<std::uint32_t>{*top_} : in_.Independent();
+  for (std::uint32_t s : used)
+    if (IsUnnamed(in_, s))
+      log_.Line("Name: the structure at offset " + std::to_string(in_.summary.structures[s].offset) +
+                " has none, written as " + Shown(out_names_[s]));
   std::unordered_set<std::string> taken;
   for (std::uint32_t s : used) {
     if (!taken.insert(out_names_[s]).second)
@@ -287,6 +312,10 @@ Outcome Translation::Edit(gds::Element& e, std::uint32_t s, FilterCounts& counts
       if (!quiet) ++dropped_references_;
       return Outcome::kDropped;
     }
+    if (cuts_.Cut(s, *child)) {
+      if (!quiet) WarnCycleCut(in_.names[s], e, log_);
+      return Outcome::kDropped;
+    }
     if (out_names_[*child] == e.sname) return Outcome::kKept;
     e.sname = out_names_[*child];
     return Outcome::kChanged;
@@ -306,7 +335,8 @@ Outcome Translation::Edit(gds::Element& e, std::uint32_t s, FilterCounts& counts
 
 void Translation::WriteStructure(std::uint32_t s) {
   const gds::StructureSummary& st = in_.summary.structures[s];
-  bool children_change = false;
+  // Element by element when a reference changes or the name is written anew.
+  bool children_change = cuts_.From(s) || IsUnnamed(in_, s);
   for (std::size_t i = 0; i < st.reference_count && !children_change; ++i) {
     const std::uint32_t c = in_.summary.references[st.first_reference + i].child;
     children_change = removed_[c] || out_names_[c] != in_.names[c];

@@ -258,4 +258,13 @@ std::optional<std::string> RunKLayout(const std::string& script, const std::map<
   return ReadText(out_path);
 }
 
+std::optional<std::string> KLayoutRefusals(const std::vector<std::string>& files, const TempDir& dir) {
+  const std::string script =
+      "import pya\nfor fn in files.split(';'):\n  try:\n    pya.Layout().read(fn)\n"
+      "  except Exception as e:\n    print('ERR ' + fn + ' ' + str(e))\n";
+  std::string list;
+  for (const std::string& f : files) list += (list.empty() ? "" : ";") + f;
+  return RunKLayout(script, {{"files", list}}, dir);
+}
+
 }  // namespace korvex::enginetest

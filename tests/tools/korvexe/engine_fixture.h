@@ -84,4 +84,8 @@ std::vector<std::string> FilesWith(const TempDir& dir, const std::string& part);
 std::optional<std::string> RunKLayout(const std::string& script, const std::map<std::string, std::string>& vars,
                                       const TempDir& dir);
 
+// What KLayout says of each file it cannot read ("" when all read), in one start; nullopt
+// when KLayout is not installed.
+std::optional<std::string> KLayoutRefusals(const std::vector<std::string>& files, const TempDir& dir);
+
 }  // namespace korvex::enginetest

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include "korvexe/engine_log.h"
 #include "korvexe/run_control.h"
 #include "tools/korvexe/engine_fixture.h"
+#include "tools/quarn/run_program.h"
 
 namespace korvex::enginetest {
 namespace {
@@ -271,6 +273,22 @@ TEST_F(Safety, TemporariesOfDeadRunsAreRemoved) {
   EXPECT_TRUE(Exists(living));
   EXPECT_TRUE(Exists(unrelated));
   for (const std::string& f : {living, unrelated}) std::remove(f.c_str());
+}
+
+// Scripts take the reason of a failed run from standard error: one line, as the log says it.
+TEST_F(Safety, FatalErrorIsOneLineOnStandardError) {
+  const std::string bad = dir_.File("bad.gds");
+  WriteText(bad, "not a layout, only text");
+  const korvex::testing::ProgramRun run =
+      korvex::testing::RunProgram({std::string(KORVEX_BIN_DIR) + "/korvexe.exe", bad, output_, ""}, dir_.path(), 60);
+  EXPECT_EQ(run.exit_code, 255);
+  ASSERT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  const std::string head = "korvexe.exe: error: ";
+  ASSERT_EQ(run.err.compare(0, head.size(), head), 0) << run.err;
+  const std::string reason = run.err.substr(head.size(), run.err.size() - head.size() - 1);
+  EXPECT_NE(reason.find("not a GDSII file"), std::string::npos) << reason;
+  EXPECT_NE(ReadText(dir_.File("bad.log")).find("\nError: " + reason + "\n"), std::string::npos);
+  ExpectUntouched();
 }
 
 // A FIFO would block the open and a device would never end: both are refused at once.
