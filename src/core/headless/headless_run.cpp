@@ -76,6 +76,9 @@ class StreamHost : public ScanHost, public TranslationHost {
     return true;
   }
   void SetFrameTitle(bool, const std::string&) override {}
+  // Nobody watches a headless run; its log tells what was done.
+  void ShowProgress(const ProgressDisplay&) override {}
+  void HideProgress() override {}
   void CloseStructureWindows() override {}
   void EmptyLogView() override {}
   void AddToRecentFiles(const std::string&) override {}
