@@ -112,7 +112,9 @@ TEST_F(CompanionProgressTest, EngineTellsEachPass) {
   EXPECT_EQ(phases[0].name, "reading");
   EXPECT_EQ(phases[0].lines.back().total, fs::file_size(input));
   EXPECT_EQ(phases[1].name, "writing");
-  EXPECT_EQ(phases[1].lines.front().total, 0u);  // an output's size is known at its end
+  // An output's size is known at its end: every line before the last has none (a quick copy
+  // may tell only that last line).
+  for (std::size_t i = 0; i + 1 < phases[1].lines.size(); ++i) EXPECT_EQ(phases[1].lines[i].total, 0u) << i;
   EXPECT_EQ(phases[1].lines.back().total, fs::file_size(output));
 
   // Flattening: far more is written than read, and told as it grows.
