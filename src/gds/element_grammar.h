@@ -115,6 +115,70 @@ class ElementGrammar {
   bool open_attr_ = false;
 };
 
+namespace grammar_detail {
+
+// A record's place in an element as the format orders them (0: none there; the properties
+// share the last place) and the data type the format writes it in.
+struct Placing {
+  std::uint8_t rank = 0;
+  std::uint8_t data_type = 0;
+};
+
+constexpr std::array<Placing, 256> MakePlacings() {
+  std::array<Placing, 256> p{};
+  const std::uint8_t order[][3] = {
+      {kElFlags, 1, kBitArray}, {kPlex, 2, kInt32},       {kLayer, 3, kInt16},        {kSName, 3, kAscii},
+      {kDatatype, 4, kInt16},   {kTextType, 4, kInt16},   {kNodeType, 4, kInt16},     {kBoxType, 4, kInt16},
+      {kPresentation, 5, kBitArray}, {kPathType, 6, kInt16}, {kWidth, 7, kInt32},     {kBgnExtn, 8, kInt32},
+      {kEndExtn, 9, kInt32},    {kSTrans, 10, kBitArray}, {kMag, 11, kReal8},         {kAngle, 12, kReal8},
+      {kColRow, 13, kInt16},    {kXY, 14, kInt32},        {kString, 15, kAscii},      {kPropAttr, 16, kInt16},
+      {kPropValue, 16, kAscii}};
+  for (const auto& o : order) p[o[0]] = {o[1], o[2]};
+  return p;
+}
+
+inline constexpr std::array<Placing, 256> kPlacings = MakePlacings();
+
+}  // namespace grammar_detail
+
+// Follows the records of one element and tells whether its bytes are a valid element as they
+// stand: the start record and ENDEL without data, every record the first usable one of its
+// kind, in the format's order and its own data type, properties in pairs. Such an element
+// may be copied byte for byte.
+class AsWrittenCheck {
+ public:
+  void Start(const Record& start) {
+    ok_ = start.data_type == kNoData && start.size == 0;
+    rank_ = 0;
+    open_attr_ = false;
+  }
+  // A record the grammar gave `v` for, other than ENDEL and a record that cut the element off.
+  void Add(const Record& rec, ElementVerdict v) {
+    const grammar_detail::Placing p = grammar_detail::kPlacings[rec.type];
+    const bool in_order = p.rank >= rank_ && !(p.rank == rank_ && p.rank != 16);
+    const bool paired = rec.type == kPropValue ? open_attr_ : !open_attr_;
+    open_attr_ = rec.type == kPropAttr;
+    ok_ = ok_ && in_order && paired && v.note == ElementNote::kNone &&
+          (v.role == ElementRole::kValue || v.role == ElementRole::kProperty) && rec.data_type == p.data_type;
+    rank_ = p.rank;
+  }
+  // The common record: a value the grammar took without a note.
+  void AddValue(const Record& rec) {
+    const grammar_detail::Placing p = grammar_detail::kPlacings[rec.type];
+    ok_ = ok_ && p.rank > rank_ && !open_attr_ && rec.data_type == p.data_type;
+    rank_ = p.rank;
+  }
+  // The element ended with `end` (ENDEL), or without one (nullptr).
+  bool Finish(const Record* end) const {
+    return ok_ && end != nullptr && end->data_type == kNoData && end->size == 0 && !open_attr_;
+  }
+
+ private:
+  bool ok_ = true;
+  int rank_ = 0;
+  bool open_attr_ = false;
+};
+
 // The element kind a start record begins; false for other records.
 inline bool ElementKindOfStart(std::uint8_t type, ElementKind& kind) {
   switch (type) {

@@ -113,10 +113,13 @@ bool Summarize(const std::uint8_t* data, std::size_t size, Diagnostics& diagnost
     Diagnostics combined(diagnostics.keep_per_kind());
     std::unordered_map<std::string, std::uint32_t, StringHash, std::equal_to<>> names;
     out.header = summaries[0].header;
+    PairCounter pairs;
     for (std::size_t i = 0; i < parts && merged; ++i) {
+      for (const PairTotal& p : summaries[i].pairs) pairs.Count(p.layer, p.datatype, p.count);
       merged = MergePart(summaries[i], diags[i], out, combined, names, diagnostics.keep_per_kind());
     }
     if (merged) {
+      out.pairs = pairs.Totals();
       out.parts = parts;
       diagnostics.Append(combined, diagnostics.keep_per_kind());
       return true;

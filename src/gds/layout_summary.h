@@ -52,6 +52,14 @@ struct Reference {
   Point points[3];  // origin; for an array P1, P2, P3
 };
 
+// Shapes of one layer/datatype pair (elements that can be written: with their layer, type
+// record and points).
+struct PairTotal {
+  std::uint16_t layer = 0;
+  std::uint16_t datatype = 0;
+  std::uint64_t count = 0;
+};
+
 struct StructureSummary {
   std::string name;
   std::uint64_t offset = 0;  // of BGNSTR; 0 when not defined
@@ -63,10 +71,17 @@ struct StructureSummary {
   Box local;  // own elements, references not included
   std::size_t first_reference = 0;
   std::size_t reference_count = 0;
+  std::uint64_t end = 0;  // after its ENDSTR
+  // Every record of it is as the format writes it (STRNAME right after BGNSTR, elements that
+  // are valid as they stand, only properties between them, a plain ENDSTR): its bytes
+  // [offset, end) may be copied as they are.
+  bool verbatim = false;
 };
 
 struct SummaryOptions {
   bool skip_context_info = true;
+  // Whether StructureSummary::local is wanted (what a copy does not need).
+  bool extents = true;
   // Called now and then with a range of bytes that will not be read again (e.g. to release
   // mapped pages). With several threads it is called from each of them.
   std::function<void(std::size_t from, std::size_t to)> done;
@@ -83,6 +98,7 @@ struct LayoutSummary {
   // Indices of the defined structures in file order.
   std::vector<std::uint32_t> listed;
   std::vector<Reference> references;  // grouped by structure
+  std::vector<PairTotal> pairs;       // over the defined structures, by layer then datatype
   NumberSet layers;     // of boundaries, paths, texts, nodes and boxes
   NumberSet datatypes;  // DATATYPE, TEXTTYPE, NODETYPE and BOXTYPE together
   bool saw_endlib = false;

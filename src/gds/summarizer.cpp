@@ -51,6 +51,7 @@ void Summarizer::BeginStructure(const Record& rec, std::string_view name) {
   s.unnamed = !fixed.empty();
   s.offset = rec.offset;
   s.first_reference = out_.references.size();
+  verbatim_ = fixed.empty();  // a name made for it must be written
   out_.listed.push_back(index);
   current_ = index;
 }
@@ -93,6 +94,7 @@ void Summarizer::Watch(std::uint64_t next_progress) {
 bool Summarizer::Run() {
   const bool ok = ReadAll();
   out_.records += records_;
+  out_.pairs = pairs_.Totals();
   return ok;
 }
 
@@ -157,6 +159,11 @@ bool Summarizer::OutsideElements(const Record& rec, bool last) {
       return true;
     case kEndStr:
       if (!in_structure_) Warn(rec.offset, kEndStr, "ENDSTR outside a structure");
+      if (current_ != kNone) {
+        StructureSummary& s = out_.structures[current_];
+        s.end = reader_.offset();
+        s.verbatim = verbatim_ && rec.size == 0 && rec.data_type == kNoData;
+      }
       EndStructure();
       return true;
     case kEndLib:
@@ -170,8 +177,11 @@ bool Summarizer::OutsideElements(const Record& rec, bool last) {
       return false;
     case kStrName:
       Warn(rec.offset, rec.type, "STRNAME out of place skipped");
+      verbatim_ = false;
       return true;
     default:
+      // Between elements only properties are written; STRCLASS may stand before the first.
+      if (rec.type != kPropAttr && rec.type != kPropValue && !(in_header_ && rec.type == kStrClass)) verbatim_ = false;
       LibraryRecord(rec);
       return true;
   }
@@ -179,6 +189,7 @@ bool Summarizer::OutsideElements(const Record& rec, bool last) {
 
 void Summarizer::StructureStart(const Record& rec) {
   in_structure_ = true;
+  in_header_ = true;
   // STRNAME normally follows directly.
   Record name;
   const std::uint64_t here = reader_.offset();

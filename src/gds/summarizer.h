@@ -13,6 +13,7 @@
 #include "gds/diagnostics.h"
 #include "gds/element_grammar.h"
 #include "gds/layout_summary.h"
+#include "gds/pair_counter.h"
 #include "gds/record_reader.h"
 
 namespace korvex::gds {
@@ -29,6 +30,8 @@ struct PendingElement {
   const std::uint8_t* sname = nullptr;
   std::size_t sname_size = 0;
   bool has_sname = false;
+  bool has_string = false;
+  bool as_written = false;  // its bytes are a valid element as they stand
   bool reflect = false;
   double mag = 1.0, angle = 0.0;
   int columns = -1, rows = -1;
@@ -125,6 +128,10 @@ class Summarizer {
   bool in_structure_ = false;  // between BGNSTR and ENDSTR (also while skipping one)
   bool skipping_ = false;      // inside a structure that is not reported
   std::string skip_name_;
+  bool verbatim_ = false;   // the structure read so far may be copied as it is
+  bool in_header_ = false;  // before the structure's first element
+  PairCounter pairs_;
+  AsWrittenCheck as_written_;
   PendingElement el_;
   std::vector<std::uint8_t> joined_;  // the points of an element with several XY records
   std::vector<Point> points_;

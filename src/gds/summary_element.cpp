@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gds/stream_writer.h"
 #include "gds/summarizer.h"
 
 namespace korvex::gds {
@@ -44,6 +45,9 @@ namespace korvex::gds {
       el_.sname_size = rec.size;  // cut at its first NUL when used
       el_.has_sname = true;
       break;
+    case kString:
+      el_.has_string = true;
+      break;
     case kSTrans:
       el_.reflect = (rec.UInt16(0) & 0x8000) != 0;
       break;
@@ -75,11 +79,13 @@ void Summarizer::JoinPoints(const std::uint8_t* data, std::size_t size) {
 Summarizer::Step Summarizer::ReadElements(ElementKind kind, Record& next) {
   ElementGrammar grammar;
   Record rec;
+  in_header_ = false;
   for (;;) {  // one element
     el_ = PendingElement{};
     el_.kind = static_cast<int>(kind);
     el_.offset = next.offset;
     grammar.Start(kind);
+    as_written_.Start(next);
     for (;;) {  // one record of it
       const Step step = Next(rec);
       if (step != Step::kRecord && step != Step::kLast) {
@@ -89,18 +95,24 @@ Summarizer::Step Summarizer::ReadElements(ElementKind kind, Record& next) {
       const ElementVerdict v = grammar.Classify(rec);
       if (v.role == ElementRole::kValue && v.note == ElementNote::kNone) [[likely]] {
         TakeValue(rec);
+        as_written_.AddValue(rec);
         continue;
       }
-      if (v.role == ElementRole::kEnd) break;
+      if (v.role == ElementRole::kEnd) {
+        el_.as_written = as_written_.Finish(&rec);
+        break;
+      }
       if (v.note != ElementNote::kNone) Warn(rec.offset, rec.type, ElementNoteText(v.note));
+      if (v.role == ElementRole::kCutOff) {
+        FinishElement();
+        next = rec;
+        return step;  // the record that cut it off is read at the structure level
+      }
+      as_written_.Add(rec, v);
       if (v.role == ElementRole::kValue) {
         TakeValue(rec);
       } else if (v.role == ElementRole::kMoreXY) {
         JoinPoints(rec.data, rec.size);
-      } else if (v.role == ElementRole::kCutOff) {
-        FinishElement();
-        next = rec;
-        return step;  // the record that cut it off is read at the structure level
       }  // properties carry nothing the summary reports; the rest is not read
     }
     FinishElement();
@@ -117,6 +129,17 @@ void Summarizer::FinishElement() {
   StructureSummary& s = out_.structures[current_];
   ++s.counts[kind];
   const bool shape = kind != 2 && kind != 3;
+  ElementFacts facts;
+  facts.kind = static_cast<ElementKind>(kind);
+  facts.layer = el_.layer >= 0;
+  facts.type = el_.datatype >= 0;
+  facts.name = el_.has_sname && !Record{0, kSName, kAscii, el_.sname, el_.sname_size}.Text().empty();
+  facts.string = el_.has_string;
+  facts.colrow = el_.columns >= 1 && el_.rows >= 1;
+  facts.points = el_.points;
+  const bool writable = ElementFault(facts) == nullptr;
+  verbatim_ = verbatim_ && writable && el_.as_written;
+  if (shape && writable) pairs_.Count(static_cast<std::uint16_t>(el_.layer), static_cast<std::uint16_t>(el_.datatype));
   if (shape) {
     if (el_.layer >= 0) out_.layers.Insert(static_cast<std::uint16_t>(el_.layer));
     else Warn(el_.offset, StartRecordOf(static_cast<ElementKind>(kind)), "element without LAYER");
@@ -132,6 +155,7 @@ void Summarizer::FinishElement() {
     case 0:    // boundary
     case 5:    // node
     case 6: {  // box
+      if (!options_.extents) break;
       std::int32_t minx = LoadI32(p), miny = LoadI32(p + 4), maxx = minx, maxy = miny;
       for (std::size_t i = 1; i < n; ++i) {
         const std::int32_t x = LoadI32(p + 8 * i), y = LoadI32(p + 8 * i + 4);
@@ -145,18 +169,20 @@ void Summarizer::FinishElement() {
       break;
     }
     case 1: {  // path
-      points_.resize(n);
-      for (std::size_t i = 0; i < n; ++i) points_[i] = {LoadI32(p + 8 * i), LoadI32(p + 8 * i + 4)};
       int type = el_.pathtype;
       if (type != 0 && type != 1 && type != 2 && type != 4) {
         Warn(el_.offset, kPathType, "unknown path type taken as 0");
         type = 0;
       }
+      if (!options_.extents) break;
+      points_.resize(n);
+      for (std::size_t i = 0; i < n; ++i) points_[i] = {LoadI32(p + 8 * i), LoadI32(p + 8 * i + 4)};
       s.local.Add(PathBox(points_.data(), n, el_.width, type, el_.bgnextn, el_.endextn));
       break;
     }
     case 4:  // text: its anchor point
-      s.local.Add(LoadI32(p), LoadI32(p + 4));
+      if (options_.extents)
+        s.local.Add(LoadI32(p), LoadI32(p + 4));
       break;
     case 2:
     case 3: {

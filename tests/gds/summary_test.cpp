@@ -205,6 +205,93 @@ TEST(Summary, WarnsAboutEachElementOutsideAStructureAndCountsNone) {
   EXPECT_EQ(r.Named("A").counts[0], 1u);
 }
 
+// Structures whose bytes are valid as they stand are marked so, for copying unread; shapes
+// are counted per pair when they can be written at all.
+TEST(Summary, MarksWhatCanBeCopiedAsItStandsAndCountsShapesPerPair) {
+  MemorySink sink;
+  RecordWriter w(sink);
+  LibraryHeader lib;
+  WriteLibraryHeader(w, lib);
+  const auto begin = [&w](const char* name) {
+    StructureHeader h;
+    h.name = name;
+    WriteStructureBegin(w, h);
+  };
+  const auto rect = [&w](std::int16_t layer, std::int16_t datatype) {
+    w.Empty(kBoundary);
+    w.Int16(kLayer, layer);
+    w.Int16(kDatatype, datatype);
+    w.Points(std::vector<Point>{{0, 0}, {10, 0}, {10, 10}, {0, 0}});
+    w.Empty(kEndEl);
+  };
+  begin("CLEAN");  // a STRCLASS before the elements, properties between and in them
+  w.Int16(kStrClass, 0);
+  rect(1, 0);
+  w.Int16(kPropAttr, 1);
+  w.String(kPropValue, "between");
+  w.Empty(kBoundary);
+  w.Int16(kLayer, 1);
+  w.Int16(kDatatype, 0);
+  w.Points(std::vector<Point>{{0, 0}, {10, 0}, {10, 10}, {0, 0}});
+  w.Int16(kPropAttr, 2);
+  w.String(kPropValue, "inside");
+  w.Empty(kEndEl);
+  w.Empty(kEndStr);
+  begin("WIDE_LAYER");  // LAYER as a 4-byte integer: read, but not as the format writes it
+  w.Empty(kBoundary);
+  w.Int32(kLayer, 2);
+  w.Int16(kDatatype, 0);
+  w.Points(std::vector<Point>{{0, 0}, {10, 0}, {10, 10}, {0, 0}});
+  w.Empty(kEndEl);
+  w.Empty(kEndStr);
+  begin("XY_FIRST");  // records out of order
+  w.Empty(kBoundary);
+  w.Points(std::vector<Point>{{0, 0}, {10, 0}, {10, 10}, {0, 0}});
+  w.Int16(kLayer, 3);
+  w.Int16(kDatatype, 0);
+  w.Empty(kEndEl);
+  w.Empty(kEndStr);
+  begin("TRIANGLE");  // a boundary of three points cannot be written
+  w.Empty(kBoundary);
+  w.Int16(kLayer, 4);
+  w.Int16(kDatatype, 0);
+  w.Points(std::vector<Point>{{0, 0}, {10, 0}, {0, 0}});
+  w.Empty(kEndEl);
+  rect(1, 7);
+  w.Empty(kEndStr);
+  begin("STRAY");  // a record between elements that is not a property
+  rect(1, 0);
+  w.Int16(kStrClass, 0);
+  w.Empty(kEndStr);
+  begin("END_DATA");  // an ENDSTR that carries data
+  rect(1, 0);
+  const std::uint8_t two[] = {0, 0};
+  w.Raw(kEndStr, kInt16, two);
+  begin("NO_ENDEL");
+  w.Empty(kBoundary);
+  w.Int16(kLayer, 1);
+  w.Int16(kDatatype, 0);
+  w.Points(std::vector<Point>{{0, 0}, {10, 0}, {10, 10}, {0, 0}});
+  w.Empty(kEndStr);
+  WriteLibraryEnd(w);
+  w.Flush();
+
+  const std::vector<std::uint8_t>& bytes = sink.bytes;
+  Diagnostics d;
+  LayoutSummary out;
+  ASSERT_TRUE(Summarize(bytes.data(), bytes.size(), d, out));
+  std::string verbatim;
+  for (std::uint32_t i : out.listed) verbatim += out.structures[i].name + (out.structures[i].verbatim ? "+ " : "- ");
+  EXPECT_EQ(verbatim, "CLEAN+ WIDE_LAYER- XY_FIRST- TRIANGLE- STRAY- END_DATA- NO_ENDEL- ");
+  // A verbatim structure ends right where the next begins.
+  EXPECT_EQ(out.structures[out.listed[0]].end, out.structures[out.listed[1]].offset);
+
+  std::string pairs;
+  for (const PairTotal& p : out.pairs)
+    pairs += std::to_string(p.layer) + "/" + std::to_string(p.datatype) + ":" + std::to_string(p.count) + " ";
+  EXPECT_EQ(pairs, "1/0:5 1/7:1 2/0:1 3/0:1 ");
+}
+
 TEST(Geometry, TransformsBoxesExactlyForQuarterTurns) {
   Transform t;
   t.angle = 90;
@@ -250,6 +337,14 @@ std::size_t ExpectSameSummary(const std::vector<std::uint8_t>& bytes, unsigned t
     EXPECT_EQ(a.local, b.local);
     EXPECT_EQ(a.first_reference, b.first_reference);
     EXPECT_EQ(a.reference_count, b.reference_count);
+    EXPECT_EQ(a.end, b.end);
+    EXPECT_EQ(a.verbatim, b.verbatim);
+  }
+  EXPECT_EQ(one.pairs.size(), many.pairs.size());
+  for (std::size_t i = 0; i < std::min(one.pairs.size(), many.pairs.size()); ++i) {
+    EXPECT_EQ(one.pairs[i].layer, many.pairs[i].layer);
+    EXPECT_EQ(one.pairs[i].datatype, many.pairs[i].datatype);
+    EXPECT_EQ(one.pairs[i].count, many.pairs[i].count);
   }
   for (std::size_t i = 0; i < one.references.size(); ++i) {
     const Reference &a = one.references[i], &b = many.references[i];

@@ -7,40 +7,13 @@
 namespace korvex::engine {
 namespace {
 
-// The place of each record in an element as the format orders them (0: none there).
-int Rank(std::uint8_t type) {
-  switch (type) {
-    case gds::kElFlags: return 1;
-    case gds::kPlex: return 2;
-    case gds::kLayer:
-    case gds::kSName: return 3;
-    case gds::kDatatype:
-    case gds::kTextType:
-    case gds::kNodeType:
-    case gds::kBoxType: return 4;
-    case gds::kPresentation: return 5;
-    case gds::kPathType: return 6;
-    case gds::kWidth: return 7;
-    case gds::kBgnExtn: return 8;
-    case gds::kEndExtn: return 9;
-    case gds::kSTrans: return 10;
-    case gds::kMag: return 11;
-    case gds::kAngle: return 12;
-    case gds::kColRow: return 13;
-    case gds::kXY: return 14;
-    case gds::kString: return 15;
-    case gds::kPropAttr:
-    case gds::kPropValue: return 16;
-    default: return 0;
-  }
-}
-
 // A value the element grammar lets the element take (the first usable one of its kind).
 void Note(const gds::Record& r, ElementRecords& e) {
   switch (r.type) {
     case gds::kLayer:
       e.fields.layer = r.Number();
       e.facts.layer = true;
+      e.layer_at = r.offset;
       break;
     case gds::kDatatype:
     case gds::kTextType:
@@ -48,8 +21,12 @@ void Note(const gds::Record& r, ElementRecords& e) {
     case gds::kBoxType:
       e.fields.datatype = r.Number();
       e.facts.type = true;
+      e.datatype_at = r.offset;
       break;
-    case gds::kWidth: e.fields.width = r.Int32(0); break;
+    case gds::kWidth:
+      e.fields.width = r.Int32(0);
+      e.width_at = r.offset;
+      break;
     case gds::kMag: {
       const double m = r.Real(0).value();
       if (std::isfinite(m)) e.fields.mag = m;
@@ -86,20 +63,21 @@ bool SilentInIndexPass(std::uint8_t type) {
 
 }  // namespace
 
-ElementRecords ReadElementRecords(gds::RecordReader& reader, gds::ElementKind kind, gds::ElementGrammar& grammar) {
+ElementRecords ReadElementRecords(gds::RecordReader& reader, const gds::Record& start, gds::ElementKind kind,
+                                  gds::ElementGrammar& grammar) {
   ElementRecords e;
   e.facts.kind = kind;
   e.fields.kind = kind;
   e.end = reader.offset();
   grammar.Start(kind);
+  gds::AsWrittenCheck check;
+  check.Start(start);
   gds::Record rec;
-  int rank = 0;
-  bool open_attr = false;
-  bool ended = false;
+  const gds::Record* ending = nullptr;
   while (reader.Next(rec) == gds::RecordReader::Status::kRecord) {
     const gds::ElementVerdict v = grammar.Classify(rec);
     if (v.role == gds::ElementRole::kEnd) {
-      ended = rec.data_type == gds::kNoData && rec.size == 0;  // else written anew with a proper ENDEL
+      ending = &rec;  // one with data is written anew with a proper ENDEL
       e.end = reader.offset();
       break;
     }
@@ -110,17 +88,34 @@ ElementRecords ReadElementRecords(gds::RecordReader& reader, gds::ElementKind ki
     }
     e.end = reader.offset();
     if (v.role == gds::ElementRole::kValue || v.role == gds::ElementRole::kMoreXY) Note(rec, e);
-    const int r = Rank(rec.type);
-    const bool in_order = r >= rank && !(r == rank && r != 16);
-    const bool paired = rec.type == gds::kPropValue ? open_attr : !open_attr;
-    open_attr = rec.type == gds::kPropAttr;
-    e.as_written = e.as_written && in_order && paired && v.note == gds::ElementNote::kNone &&
-                   (v.role == gds::ElementRole::kValue || v.role == gds::ElementRole::kProperty) &&
-                   rec.data_type == gds::ExpectedDataType(rec.type);
-    rank = r;
+    check.Add(rec, v);
   }
-  e.as_written = e.as_written && ended && !open_attr;
+  e.as_written = check.Finish(ending);
   return e;
+}
+
+bool PatchedElement(const std::uint8_t* data, std::uint64_t begin, const ElementRecords& e, const ShapeFields& changed,
+                    std::vector<std::uint8_t>& bytes) {
+  const auto differs = [](const auto& a, const auto& b) { return a.has_value() && a != b; };
+  if ((differs(changed.layer, e.fields.layer) && e.layer_at == 0) ||
+      (differs(changed.datatype, e.fields.datatype) && e.datatype_at == 0) ||
+      (differs(changed.width, e.fields.width) && e.width_at == 0))
+    return false;
+  bytes.assign(data + begin, data + e.end);
+  // As written, each of these records holds exactly its value after the 4-byte header.
+  const auto put16 = [&](std::uint64_t at, std::uint16_t v) {
+    bytes[at - begin + 4] = static_cast<std::uint8_t>(v >> 8);
+    bytes[at - begin + 5] = static_cast<std::uint8_t>(v);
+  };
+  if (differs(changed.layer, e.fields.layer)) put16(e.layer_at, *changed.layer);
+  if (differs(changed.datatype, e.fields.datatype)) put16(e.datatype_at, *changed.datatype);
+  if (differs(changed.width, e.fields.width)) {
+    const auto w = static_cast<std::uint32_t>(*changed.width);
+    put16(e.width_at, static_cast<std::uint16_t>(w >> 16));
+    bytes[e.width_at - begin + 6] = static_cast<std::uint8_t>(w >> 8);
+    bytes[e.width_at - begin + 7] = static_cast<std::uint8_t>(w);
+  }
+  return true;
 }
 
 bool ElementAsWritten(const std::uint8_t* data, std::size_t size, std::uint64_t offset) {
@@ -128,15 +123,12 @@ bool ElementAsWritten(const std::uint8_t* data, std::size_t size, std::uint64_t 
   reader.Seek(offset);
   gds::Record start;
   gds::ElementKind kind;
-  if (reader.Next(start) != gds::RecordReader::Status::kRecord || !gds::ElementKindOfStart(start.type, kind) ||
-      !StartAsWritten(start))
+  if (reader.Next(start) != gds::RecordReader::Status::kRecord || !gds::ElementKindOfStart(start.type, kind))
     return false;
   gds::ElementGrammar grammar;
-  const ElementRecords e = ReadElementRecords(reader, kind, grammar);
+  const ElementRecords e = ReadElementRecords(reader, start, kind, grammar);
   return e.as_written && gds::ElementFault(e.facts) == nullptr;
 }
-
-bool StartAsWritten(const gds::Record& start) { return start.data_type == gds::kNoData && start.size == 0; }
 
 bool KeptBetweenElements(std::uint8_t type) { return type == gds::kPropAttr || type == gds::kPropValue; }
 

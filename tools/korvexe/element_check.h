@@ -23,14 +23,23 @@ struct ElementRecords {
   bool as_written = true;   // its bytes are a valid element as they stand
   gds::ElementFacts facts;  // what decides whether it can be written at all
   ShapeFields fields;       // the values the number options look at
+  // Where the records of those values start (0: none): an element written as it stands
+  // can have them changed in place.
+  std::uint64_t layer_at = 0;
+  std::uint64_t datatype_at = 0;
+  std::uint64_t width_at = 0;
 };
 
-// Reads the element whose start record `reader` has just given, up to its end; `reader` is
-// then at the record after it.
-ElementRecords ReadElementRecords(gds::RecordReader& reader, gds::ElementKind kind, gds::ElementGrammar& grammar);
+// The bytes [begin, end) of an element as it stands (`e`, read from `data`) with the values
+// of `changed` in place of its own. False when a changed value has no record of its own to
+// take it (the element is then written anew).
+bool PatchedElement(const std::uint8_t* data, std::uint64_t begin, const ElementRecords& e, const ShapeFields& changed,
+                    std::vector<std::uint8_t>& bytes);
 
-// Whether an element's start record (BOUNDARY, PATH, ...) is as the format writes it.
-bool StartAsWritten(const gds::Record& start);
+// Reads the element whose start record `start` `reader` has just given, up to its end;
+// `reader` is then at the record after it.
+ElementRecords ReadElementRecords(gds::RecordReader& reader, const gds::Record& start, gds::ElementKind kind,
+                                  gds::ElementGrammar& grammar);
 
 // Whether the element starting at `offset` can be copied byte for byte.
 bool ElementAsWritten(const std::uint8_t* data, std::size_t size, std::uint64_t offset);

@@ -38,8 +38,8 @@ enum class Tally : std::uint8_t {
 struct FilterCounts {
   std::array<std::uint64_t, static_cast<std::size_t>(Tally::kCount)> n{};
   void Add(Tally t) { ++n[static_cast<std::size_t>(t)]; }
-  void Add(const FilterCounts& other) {
-    for (std::size_t i = 0; i < n.size(); ++i) n[i] += other.n[i];
+  void Add(const FilterCounts& other, std::uint64_t times = 1) {
+    for (std::size_t i = 0; i < n.size(); ++i) n[i] += other.n[i] * times;
   }
   std::uint64_t operator[](Tally t) const { return n[static_cast<std::size_t>(t)]; }
 };
@@ -77,6 +77,9 @@ class ElementFilter {
   // True when those are all the element options there are (no unfolding, no polygon
   // filtering), so that elements can be judged from their records.
   bool numbers_only() const { return !o_.unfold && !polygons_active_; }
+  // True when a shape's layer and datatype alone decide what Numbers() does to it (no text
+  // size limit, no minimum width).
+  bool pair_decides() const { return numbers_only() && !o_.max_text_mag && min_width_ == 0; }
 
   // Polygon filtering of a boundary, in the coordinates it is written in. False: dropped.
   // `note` gets the verdict when the debugging switches ask for this boundary.

@@ -84,6 +84,7 @@ void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log, Pr
   layout.file.AdviseSequential();
   gds::SummaryOptions options;
   options.skip_context_info = false;  // a filter keeps every structure
+  options.extents = false;
   options.done = [&layout, &progress](std::size_t from, std::size_t to) {
     layout.file.Release(from, to);
     progress.Add(to - from);
@@ -98,7 +99,7 @@ void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log, Pr
     throw EngineError(path + ": " + (fatal ? fatal->Text() : std::string("not a GDSII file")));
   }
   progress.End();
-  layout.hierarchy = gds::ResolveHierarchy(layout.summary, layout.data(), layout.size());
+  layout.hierarchy = gds::ResolveHierarchy(layout.summary);  // its extents are not used here
   layout.names.clear();
   layout.names.reserve(layout.summary.structures.size());
   layout.by_name.clear();

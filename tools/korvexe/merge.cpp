@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "gds/stream_writer.h"
+#include "korvexe/as_is_pairs.h"
 #include "korvexe/cycle_cuts.h"
 #include "korvexe/run_control.h"
 #include "korvexe/structure_content.h"
@@ -100,7 +101,6 @@ class Merger {
   OutputStream* out_;  // none in a dry run
   EngineLog& log_;
   std::vector<FilePlan> plans_;
-  std::vector<PairKey> verbatim_pairs_;  // of the structure being copied as it is
   std::optional<std::uint32_t> top_;
   std::unordered_map<std::string, Placement> first_;  // the first definition of each name
   // Blend: the structures whose elements go into the first definition of a name.
@@ -363,10 +363,9 @@ void Merger::WriteStructure(std::size_t file, std::uint32_t s) {
   for (std::size_t i = 0; i < st.reference_count && !references_change; ++i)
     references_change = p.renamed.contains(in.names[in.summary.references[st.first_reference + i].child]);
   if (p.scale == 1 && !references_change && !appends) {
-    verbatim_pairs_.clear();
-    if (const std::optional<std::uint64_t> end = StructureEnd(in, st.offset, &verbatim_pairs_)) {
+    if (const std::optional<std::uint64_t> end = VerbatimEnd(in, s)) {
       if (out_ != nullptr) CopyStructureVerbatim(in, st.offset, *end, new_name, *out_);
-      totals_.pairs.CountWritten(verbatim_pairs_);
+      CountStructurePairs(in, s, totals_.pairs);
       ++totals_.structures;
       for (std::uint64_t c : st.counts) totals_.elements += c;
       return;

@@ -31,7 +31,7 @@ void PairTally::Resolve(const std::function<std::optional<PairKey>(PairKey)>& ta
 std::vector<std::pair<PairKey, PairCount>> PairTally::Sorted() const {
   std::vector<std::pair<PairKey, PairCount>> sorted;
   for (const Slot& slot : slots_)
-    if (slot.used) sorted.emplace_back(slot.key, slot.count);
+    if (slot.used && slot.count.in > 0) sorted.emplace_back(slot.key, slot.count);
   std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   return sorted;
 }

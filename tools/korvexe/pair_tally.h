@@ -47,14 +47,28 @@ class PairTally {
   void Count(const std::optional<PairKey>& key, bool written) {
     if (key) Count(*key, written);
   }
-  // Elements met (and written) as often as `keys` name them.
-  void CountWritten(const std::vector<PairKey>& keys) {
-    for (PairKey k : keys) Count(k, true);
+  // `in` elements met with pair `key`, of which `out` were written.
+  void Count(PairKey key, std::uint64_t in, std::uint64_t out) {
+    PairCount& c = At(key);
+    c.in += in;
+    c.out += out;
+  }
+  // `n` elements met with pair `key` and written.
+  void CountWritten(PairKey key, std::uint64_t n) {
+    PairCount& c = At(key);
+    c.in += n;
+    c.out += n;
+  }
+  // Takes back `n` elements counted as met and written.
+  void UncountWritten(PairKey key, std::uint64_t n) {
+    PairCount& c = At(key);
+    c.in -= n;
+    c.out -= n;
   }
   // Sets each pair's target; without it a pair is written as it is.
   void Resolve(const std::function<std::optional<PairKey>(PairKey)>& target);
 
-  // Every pair met, by layer then datatype.
+  // Every pair met (at least once), by layer then datatype.
   std::vector<std::pair<PairKey, PairCount>> Sorted() const;
   std::uint64_t in() const;
   std::uint64_t out() const;

@@ -39,6 +39,7 @@ class RecordCopier {
   gds::Diagnostics ignored_;  // the index pass has reported what is wrong in the file
   gds::StreamReader element_reader_;
   gds::Element element_;
+  std::vector<std::uint8_t> patched_;
   std::uint64_t run_ = 0;
   CopyResult result_;
 };
@@ -93,7 +94,7 @@ CopyResult RecordCopier::Run(std::uint64_t offset, const std::string* name) {
 }
 
 void RecordCopier::Element(const gds::Record& start, gds::ElementKind kind) {
-  const ElementRecords element = ReadElementRecords(reader_, kind, grammar_);
+  const ElementRecords element = ReadElementRecords(reader_, start, kind, grammar_);
   const std::uint64_t end = element.end;
   const char* fault = gds::ElementFault(element.facts);
   const bool shape = kind != gds::ElementKind::kSRef && kind != gds::ElementKind::kARef;
@@ -111,9 +112,13 @@ void RecordCopier::Element(const gds::Record& start, gds::ElementKind kind) {
     return;
   }
   if (shape) ++result_.elements;  // references are counted by the caller where it matters
-  if (out_ == nullptr || (outcome == Outcome::kKept && element.as_written && StartAsWritten(start))) return;  // stays in the run
+  if (out_ == nullptr || (outcome == Outcome::kKept && element.as_written)) return;  // stays in the run
   Flush(start.offset);
-  Rewrite(start.offset, changed);
+  // Only numbers change: the element's own bytes with the new values in place.
+  if (element.as_written && PatchedElement(in_.data(), start.offset, element, changed, patched_))
+    out_->CopyBytes(patched_.data(), patched_.size());
+  else
+    Rewrite(start.offset, changed);
   run_ = end;
 }
 

@@ -118,7 +118,7 @@ namespace {
 // The bytes of a structure after its STRNAME up to its ENDSTR, when it can be written as it is.
 std::optional<std::string_view> StoredBody(const InputLayout& in, std::uint32_t s) {
   const std::uint64_t offset = in.summary.structures[s].offset;
-  const std::optional<std::uint64_t> end = StructureEnd(in, offset);
+  const std::optional<std::uint64_t> end = VerbatimEnd(in, s);
   if (!end) return std::nullopt;
   gds::RecordReader reader(in.data(), *end);
   reader.Seek(offset);

@@ -18,35 +18,10 @@ bool EndsWith(const InputLayout& in, std::uint64_t end, std::uint8_t type) {
 
 }  // namespace
 
-std::optional<std::uint64_t> StructureEnd(const InputLayout& in, std::uint64_t offset, std::vector<PairKey>* pairs) {
-  gds::RecordReader reader(in.data(), in.size());
-  reader.Seek(offset);
-  gds::Record rec;
-  if (reader.Next(rec) != gds::RecordReader::Status::kRecord || rec.type != gds::kBgnStr) return std::nullopt;
-  gds::ElementGrammar grammar;
-  bool header = true;  // STRNAME and STRCLASS come before the first element
-  bool named = false;
-  while (reader.Next(rec) == gds::RecordReader::Status::kRecord) {
-    gds::ElementKind kind;
-    if (gds::ElementKindOfStart(rec.type, kind)) {
-      header = false;
-      if (!StartAsWritten(rec)) return std::nullopt;
-      const ElementRecords e = ReadElementRecords(reader, kind, grammar);
-      if (!e.as_written || gds::ElementFault(e.facts) != nullptr) return std::nullopt;
-      if (pairs != nullptr)
-        if (const std::optional<PairKey> pair = PairOf(kind, e.fields.layer, e.fields.datatype)) pairs->push_back(*pair);
-      continue;
-    }
-    // An ENDSTR that carries data is not one other readers take: the structure is written anew.
-    if (rec.type == gds::kEndStr) return rec.size == 0 && rec.data_type == gds::kNoData ? std::optional(reader.offset()) : std::nullopt;
-    if (rec.type == gds::kStrName && header && !named) {
-      named = true;
-      continue;
-    }
-    if (rec.type == gds::kStrClass && header) continue;
-    if (!KeptBetweenElements(rec.type)) return std::nullopt;
-  }
-  return std::nullopt;
+std::optional<std::uint64_t> VerbatimEnd(const InputLayout& in, std::uint32_t s) {
+  const gds::StructureSummary& st = in.summary.structures[s];
+  if (!st.verbatim) return std::nullopt;
+  return st.end;
 }
 
 void CopyStructureVerbatim(const InputLayout& in, std::uint64_t offset, std::uint64_t end, const std::string* name,

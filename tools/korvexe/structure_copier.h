@@ -25,12 +25,9 @@ struct CopyResult {
   std::vector<LeftOut> left_out;  // for the caller to warn about (LogLeftOut)
 };
 
-// The end of the structure whose BGNSTR is at `offset` (just after its ENDSTR), or nullopt
-// when it does not end with an ENDSTR of its own or cannot be copied byte for byte (an
-// element or a record between elements that would not be written as it stands). `pairs`, when
-// given, receives the pair of each of its shapes.
-std::optional<std::uint64_t> StructureEnd(const InputLayout& in, std::uint64_t offset,
-                                          std::vector<PairKey>* pairs = nullptr);
+// The end of structure `s` (just after its ENDSTR), when the index pass found every record of
+// it as the format writes it, so that it can be copied byte for byte; nullopt otherwise.
+std::optional<std::uint64_t> VerbatimEnd(const InputLayout& in, std::uint32_t s);
 
 // The whole structure as it is, with the STRNAME replaced when `name` is given.
 void CopyStructureVerbatim(const InputLayout& in, std::uint64_t offset, std::uint64_t end,

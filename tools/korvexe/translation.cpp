@@ -7,6 +7,7 @@
 #include "core/support/number_text.h"
 #include "gds/name_codec.h"
 #include "gds/stream_writer.h"
+#include "korvexe/as_is_pairs.h"
 #include "korvexe/cycle_cuts.h"
 #include "korvexe/element_filter.h"
 #include "korvexe/explode.h"
@@ -47,6 +48,9 @@ class Translation {
   void CutCycles();
   void CheckFlatSize(const std::vector<std::uint32_t>& roots);
   Outcome Edit(gds::Element& e, std::uint32_t s, FilterCounts& counts, bool quiet);
+  bool ChildrenChange(std::uint32_t s) const;
+  bool AsItIs(std::uint32_t s) const;
+  void CountAsIs();
   void WriteStructure(std::uint32_t s);
   void Summarize(const std::vector<std::uint32_t>& written, const FilterCounts* placed);
   const std::string* NewName(std::uint32_t s) const {
@@ -63,11 +67,10 @@ class Translation {
   std::optional<std::uint32_t> top_;
   std::vector<bool> in_tree_;
   std::vector<bool> removed_;
-  std::vector<bool> needs_elements_;  // a child renamed or removed: its references change
+  std::vector<bool> as_is_;  // structures taken as they are: see AsItIs()
   std::vector<std::string> out_names_;
   CycleCuts cuts_;
   std::uint64_t dropped_references_ = 0;
-  std::vector<PairKey> verbatim_pairs_;  // of the structure being copied as it is
   WriteTotals totals_;
 };
 
@@ -101,6 +104,9 @@ WriteTotals Translation::Run() {
     }
     placed = flattener.placed();
   } else {
+    as_is_.assign(in_.names.size(), false);
+    for (std::uint32_t s : in_.summary.listed) as_is_[s] = AsItIs(s);
+    CountAsIs();
     for (std::uint32_t s : in_.summary.listed) {
       if (!in_tree_[s] || removed_[s]) continue;
       WriteStructure(s);
@@ -333,25 +339,50 @@ Outcome Translation::Edit(gds::Element& e, std::uint32_t s, FilterCounts& counts
   return outcome;
 }
 
+// Element by element when a reference changes or the name is written anew.
+bool Translation::ChildrenChange(std::uint32_t s) const {
+  const gds::StructureSummary& st = in_.summary.structures[s];
+  if (cuts_.From(s) || IsUnnamed(in_, s)) return true;
+  for (std::size_t i = 0; i < st.reference_count; ++i) {
+    const std::uint32_t c = in_.summary.references[st.first_reference + i].child;
+    if (removed_[c] || out_names_[c] != in_.names[c]) return true;
+  }
+  return false;
+}
+
+// Copied byte for byte; or, in a dry run where the numbers of its shapes alone decide what is
+// written, counted from the index without being read.
+bool Translation::AsItIs(std::uint32_t s) const {
+  const bool copied = !filter_.touches_elements() || (out_ == nullptr && filter_.pair_decides());
+  return copied && in_tree_[s] && !removed_[s] && in_.summary.structures[s].verbatim && !ChildrenChange(s);
+}
+
+// The shapes of the structures taken as they are, through the number options pair by pair.
+void Translation::CountAsIs() {
+  PairTally as_is;
+  CountAsIsPairs(in_, as_is_, as_is);
+  for (const auto& [key, count] : as_is.Sorted()) {
+    ShapeFields f;
+    f.layer = LayerOf(key);
+    f.datatype = DatatypeOf(key);
+    FilterCounts one;
+    const bool kept = filter_.Numbers(f, one) != Outcome::kDropped;
+    counts_.Add(one, count.in);
+    totals_.pairs.Count(key, count.in, kept ? count.in : 0);
+    if (kept) totals_.elements += count.in;
+  }
+}
+
 void Translation::WriteStructure(std::uint32_t s) {
   const gds::StructureSummary& st = in_.summary.structures[s];
-  // Element by element when a reference changes or the name is written anew.
-  bool children_change = cuts_.From(s) || IsUnnamed(in_, s);
-  for (std::size_t i = 0; i < st.reference_count && !children_change; ++i) {
-    const std::uint32_t c = in_.summary.references[st.first_reference + i].child;
-    children_change = removed_[c] || out_names_[c] != in_.names[c];
-  }
   ReleaseBehind(in_, st.offset);
-  if (!filter_.touches_elements() && !children_change) {
-    verbatim_pairs_.clear();
-    if (const std::optional<std::uint64_t> end = StructureEnd(in_, st.offset, &verbatim_pairs_)) {
-      if (out_ != nullptr) CopyStructureVerbatim(in_, st.offset, *end, NewName(s), *out_);
-      totals_.pairs.CountWritten(verbatim_pairs_);
-      ++totals_.structures;
-      for (std::uint64_t c : st.counts) totals_.elements += c;
-      return;
-    }
+  if (as_is_[s]) {
+    if (out_ != nullptr) CopyStructureVerbatim(in_, st.offset, st.end, NewName(s), *out_);
+    ++totals_.structures;
+    totals_.elements += st.counts[2] + st.counts[3];  // the shapes are counted by CountAsIs()
+    return;
   }
+  const bool children_change = ChildrenChange(s);
   CopyResult copied;
   if (filter_.numbers_only() && !children_change) {
     copied = CopyStructureByRecords(in_, st.offset, NewName(s), filter_, counts_, out_, &totals_.pairs);
