@@ -71,6 +71,7 @@ bool MergePart(LayoutSummary& part, Diagnostics& part_diag, LayoutSummary& out, 
   out.saw_endlib = part.saw_endlib;
   out.skipped_context_info |= part.skipped_context_info;
   out.records += part.records;
+  out.largest_text_mag = std::max(out.largest_text_mag, part.largest_text_mag);
   diag.Append(part_diag, keep_per_kind);
   return true;
 }

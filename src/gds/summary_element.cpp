@@ -181,6 +181,7 @@ void Summarizer::FinishElement() {
       break;
     }
     case 4:  // text: its anchor point
+      if (std::isfinite(el_.mag) && el_.mag > out_.largest_text_mag) out_.largest_text_mag = el_.mag;
       if (options_.extents)
         s.local.Add(LoadI32(p), LoadI32(p + 4));
       break;

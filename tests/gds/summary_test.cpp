@@ -356,6 +356,7 @@ std::size_t ExpectSameSummary(const std::vector<std::uint8_t>& bytes, unsigned t
   EXPECT_EQ(one.datatypes.Values(), many.datatypes.Values());
   EXPECT_EQ(one.saw_endlib, many.saw_endlib);
   EXPECT_EQ(one.records, many.records);
+  EXPECT_EQ(one.largest_text_mag, many.largest_text_mag);
   EXPECT_EQ(d1.warning_count(), d2.warning_count());
   EXPECT_EQ(d1.counts(), d2.counts());
   EXPECT_EQ(d1.issues().size(), d2.issues().size());

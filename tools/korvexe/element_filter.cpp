@@ -51,8 +51,10 @@ void LogFilterCounts(const FilterCounts& counts, EngineLog& log) {
   }
 }
 
-ElementFilter::ElementFilter(const EngineOptions& options, std::int64_t dbu_per_user_unit, EngineLog& log)
+ElementFilter::ElementFilter(const EngineOptions& options, std::int64_t dbu_per_user_unit, EngineLog& log,
+                             double largest_text_mag)
     : o_(options), dbu_per_user_unit_(static_cast<double>(dbu_per_user_unit)) {
+  text_limit_ = o_.max_text_mag && largest_text_mag > *o_.max_text_mag;
   std::string error;
   if (o_.layers && !layers_.Parse(o_.layers->list, o_.layers->exclude, error))
     throw EngineError(std::string(o_.layers->exclude ? "-x" : "-i") + ": " + error);
@@ -71,7 +73,7 @@ ElementFilter::ElementFilter(const EngineOptions& options, std::int64_t dbu_per_
   polygons_active_ = p.min_extent > 0 || p.max_extent > 0 || p.height_to_width > 0 || p.width_to_height > 0 ||
                      p.area_ratio > 0 || p.max_vertices > 0 || p.debug_offset > 0 || p.debug_vertices > 0;
   touches_elements_ = layers_.active() || datatypes_.active() || layer_map_.active() || datatype_map_.active() ||
-                      min_width_ > 0 || o_.max_text_mag.has_value() || o_.unfold || polygons_active_;
+                      min_width_ > 0 || text_limit_ || o_.unfold || polygons_active_;
 }
 
 Outcome ElementFilter::Numbers(ShapeFields& f, FilterCounts& counts) const {
@@ -84,7 +86,7 @@ Outcome ElementFilter::Numbers(ShapeFields& f, FilterCounts& counts) const {
     counts.Add(Tally::kDroppedByDatatype);
     return Outcome::kDropped;
   }
-  if (f.kind == gds::ElementKind::kText && o_.max_text_mag && f.mag > *o_.max_text_mag) {
+  if (f.kind == gds::ElementKind::kText && text_limit_ && f.mag > *o_.max_text_mag) {
     counts.Add(Tally::kTextTooLarge);
     return Outcome::kDropped;
   }

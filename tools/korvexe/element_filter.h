@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,8 +64,10 @@ struct ShapeFields {
 class ElementFilter {
  public:
   // Reads the lists and maps of `options`; throws EngineError for a bad one. Notes about
-  // skipped map pieces go to `log`.
-  ElementFilter(const EngineOptions& options, std::int64_t dbu_per_user_unit, EngineLog& log);
+  // skipped map pieces go to `log`. `largest_text_mag`: of the texts the filter will meet; a
+  // text size limit above it changes nothing.
+  ElementFilter(const EngineOptions& options, std::int64_t dbu_per_user_unit, EngineLog& log,
+                double largest_text_mag = std::numeric_limits<double>::infinity());
 
   // The shape options for one element of `structure` (references pass unchanged). `warning`
   // gets a text when the change deserves one (a zero-width path that could not be unfolded).
@@ -79,7 +82,7 @@ class ElementFilter {
   bool numbers_only() const { return !o_.unfold && !polygons_active_; }
   // True when a shape's layer and datatype alone decide what Numbers() does to it (no text
   // size limit, no minimum width).
-  bool pair_decides() const { return numbers_only() && !o_.max_text_mag && min_width_ == 0; }
+  bool pair_decides() const { return numbers_only() && !text_limit_ && min_width_ == 0; }
 
   // Polygon filtering of a boundary, in the coordinates it is written in. False: dropped.
   // `note` gets the verdict when the debugging switches ask for this boundary.
@@ -97,6 +100,7 @@ class ElementFilter {
   NumberMap layer_map_;
   NumberMap datatype_map_;
   std::int32_t min_width_ = 0;  // database units
+  bool text_limit_ = false;     // some text may be above the size limit
   bool polygons_active_ = false;
   bool touches_elements_ = false;
   mutable std::vector<gds::Point> outline_;

@@ -36,6 +36,18 @@ void RefuseSameFile(const std::string& output, const std::string& input, const c
     throw EngineError("the output " + output + " is the same file as the " + what + " " + input);
 }
 
+// Whether the options may leave every element, name and structure as it is read (a text size
+// limit changes nothing when no text is larger), so that the output may well be the input.
+bool MayWriteInputUnchanged(const EngineOptions& o) {
+  const auto keeps_all = [](const std::optional<ListSwitch>& l) {
+    return !l || (l->exclude && l->list.find_first_not_of(' ') == std::string::npos);
+  };
+  const auto maps_none = [](const std::optional<std::string>& m) { return !m || m->empty(); };
+  return o.merge == MergeMode::kNone && keeps_all(o.layers) && keeps_all(o.datatypes) && maps_none(o.layer_map) &&
+         maps_none(o.datatype_map) && !o.prune && o.names == NameCase::kKeep && !o.unfold && !o.rename_path &&
+         !o.explode && !o.polygons.on && o.min_width <= 0 && !IsCompressedName(o.output);
+}
+
 // Switches that only a plain translation uses.
 void WarnIgnoredInMerge(const EngineOptions& o, EngineLog& log) {
   const bool any = o.layers || o.datatypes || o.prune || o.names != NameCase::kKeep || o.unfold || o.layer_map ||
@@ -57,15 +69,22 @@ WriteTotals Run(const EngineOptions& o, const std::string& working_directory, co
     }
     if (merged.empty()) log.Warning(std::string(kMergeListName) + " lists no files to merge");
   }
+  // A dry run leaves the output's folder as it is: no temporary file, no clean-up.
+  OutputStream* sink = o.dry_run ? nullptr : &out;
   layouts.push_back(std::make_unique<InputLayout>());
-  LoadLayout(o.input, *layouts.back(), log, progress);
+  InputLayout& input = *layouts.back();
+  OpenLayout(o.input, input, log, progress);
+  // A run that may leave everything as it is starts copying the input while it reads it.
+  if (sink != nullptr && MayWriteInputUnchanged(o)) {
+    sink->Create(o.output);
+    sink->PresumeInput(input.file.descriptor(), input.data(), input.size());
+  }
+  IndexLayout(input, log, progress);
   for (const std::string& m : merged) {
     layouts.push_back(std::make_unique<InputLayout>());
     LoadLayout(m, *layouts.back(), log, progress);
   }
-  // A dry run leaves the output's folder as it is: no temporary file, no clean-up.
-  OutputStream* sink = o.dry_run ? nullptr : &out;
-  if (sink != nullptr) sink->Create(o.output);
+  if (sink != nullptr && sink->temporary_path().empty()) sink->Create(o.output);
   // How large the output grows is known only at its end.
   if (sink != nullptr) {
     progress.Begin("writing", 0);

@@ -66,6 +66,11 @@ gds::LibraryHeader ReadHeaderRecords(const InputLayout& layout) {
 }
 
 void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log, ProgressChannel& progress) {
+  OpenLayout(path, layout, log, progress);
+  IndexLayout(layout, log, progress);
+}
+
+void OpenLayout(const std::string& path, InputLayout& layout, EngineLog& log, ProgressChannel& progress) {
   layout.path = path;
   gds::LayoutFileInfo stored;
   std::string error;
@@ -81,6 +86,10 @@ void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log, Pr
     log.Line("Decompressed " + path + ": " + std::to_string(stored.stored_size) + " bytes gzip-compressed, " +
              std::to_string(layout.size()) + " bytes of GDSII");
   }
+}
+
+void IndexLayout(InputLayout& layout, EngineLog& log, ProgressChannel& progress) {
+  const std::string& path = layout.path;
   layout.file.AdviseSequential();
   gds::SummaryOptions options;
   options.skip_context_info = false;  // a filter keeps every structure

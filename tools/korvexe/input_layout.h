@@ -58,6 +58,10 @@ gds::LibraryHeader ReadHeaderRecords(const InputLayout& layout);
 // a bad record length): nothing is written from a file that cannot be read to its end.
 // The reading is one "reading" phase on `progress`.
 void LoadLayout(const std::string& path, InputLayout& layout, EngineLog& log, ProgressChannel& progress);
+// The two halves of LoadLayout(): mapping the file (inflating a compressed one), then the
+// index pass.
+void OpenLayout(const std::string& path, InputLayout& layout, EngineLog& log, ProgressChannel& progress);
+void IndexLayout(InputLayout& layout, EngineLog& log, ProgressChannel& progress);
 
 // The log lines for the reader's warnings (kept details, then counts of the rest).
 void LogReaderWarnings(const gds::Diagnostics& diagnostics, const std::string& label, EngineLog& log);

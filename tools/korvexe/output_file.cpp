@@ -121,6 +121,13 @@ bool OutputStream::WriteFile(const std::uint8_t* data, std::size_t size) {
 
 bool OutputStream::Write(const std::uint8_t* data, std::size_t size) {
   if (failed_ || fd_ < 0) return false;
+  if (presuming_) {
+    if (size <= presumed_size_ - presumed_ && std::memcmp(presumed_base_ + presumed_, data, size) == 0) {
+      presumed_ += size;
+      return true;
+    }
+    if (!StopPresuming()) return false;
+  }
   if (pending_to_ > pending_from_ && !FlushPending()) return false;
   if (used_ + size > buffer_.size()) {
     if (!FlushBuffer()) return false;
@@ -178,6 +185,14 @@ void OutputStream::CopyBytes(const std::uint8_t* data, std::size_t size) {
 void OutputStream::CopyInput(int fd, const std::uint8_t* base, std::uint64_t from, std::uint64_t to) {
   if (to <= from) return;
   records_->Flush();
+  if (presuming_) {
+    if (base == presumed_base_ && from == presumed_ && to <= presumed_size_) {
+      presumed_ = to;
+      TellProgress();
+      return;
+    }
+    StopPresuming();
+  }
   if (pending_to_ > pending_from_ && (fd != pending_fd_ || base != pending_base_ || from != pending_to_)) FlushPending();
   if (pending_to_ > pending_from_) {
     pending_to_ = to;
@@ -189,6 +204,27 @@ void OutputStream::CopyInput(int fd, const std::uint8_t* base, std::uint64_t fro
   pending_to_ = to;
 }
 
+void OutputStream::PresumeInput(int fd, const std::uint8_t* base, std::uint64_t size) {
+  presuming_ = true;
+  presumed_base_ = base;
+  presumed_size_ = size;
+  presumed_ = 0;
+  prefix_.Start(fd, fd_, size);
+}
+
+bool OutputStream::StopPresuming() {
+  presuming_ = false;
+  const std::uint64_t kept = presumed_;
+  const bool copied = prefix_.FinishAt(kept);
+  if (copied && ::ftruncate(fd_, static_cast<off_t>(kept)) == 0 && ::lseek(fd_, static_cast<off_t>(kept), SEEK_SET) >= 0) {
+    presumed_ = 0;
+    flushed_ += kept;
+    return true;
+  }
+  error_ = copied ? std::strerror(errno) : prefix_.error();
+  return !(failed_ = true);
+}
+
 void OutputStream::Check() {
   if (!records_->ok()) throw EngineError("cannot write the output: " + records_->error());
   if (failed_) throw EngineError("cannot write the output: " + error_);
@@ -198,6 +234,7 @@ void OutputStream::Commit() {
   records_->Flush();
   FlushPending();
   FlushBuffer();
+  if (presuming_) StopPresuming();
   Settle();
   Check();
   // On the disk before it takes the output's name: a crash right after the run finished must
@@ -256,6 +293,7 @@ void OutputStream::Discard() {
   if (temporary_.empty()) return;
   SetBusErrorRemove("");
   failed_ = true;
+  prefix_.Abandon();
   writer_.Drain();
   if (fd_ >= 0) {
     ::close(fd_);

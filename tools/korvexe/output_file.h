@@ -11,6 +11,7 @@
 
 #include "gds/record_writer.h"
 #include "korvexe/background_writer.h"
+#include "korvexe/prefix_copy.h"
 
 namespace korvex {
 class ProgressChannel;
@@ -42,6 +43,11 @@ class OutputStream : public gds::ByteSink {
   void Create(const std::string& output);
   // Renames the complete file over the output. Throws EngineError on failure.
   void Commit();
+  // Bets that the output begins with the bytes of the input open as `fd` and mapped at
+  // `base` (a run that changes nothing), and starts copying them at once. Whatever the run
+  // then writes that equals the input at the same place is already there; at the first
+  // difference the file is cut back to what matched and written on as usual.
+  void PresumeInput(int fd, const std::uint8_t* base, std::uint64_t size);
   // Removes the temporary file (nothing happens after Commit()).
   void Discard();
 
@@ -53,7 +59,7 @@ class OutputStream : public gds::ByteSink {
   void CopyInput(int fd, const std::uint8_t* base, std::uint64_t from, std::uint64_t to);
   // Throws EngineError when a write failed.
   void Check();
-  std::uint64_t bytes() const { return flushed_ + submitted_ + used_ + (pending_to_ - pending_from_); }
+  std::uint64_t bytes() const { return presumed_ + flushed_ + submitted_ + used_ + (pending_to_ - pending_from_); }
   const std::string& temporary_path() const { return temporary_; }
   // Told the bytes handed to the file as each buffer or copy goes out.
   void SetProgress(ProgressChannel* progress) { progress_ = progress; }
@@ -67,6 +73,8 @@ class OutputStream : public gds::ByteSink {
   bool Settle();
   bool FlushBuffer();
   bool FlushPending();
+  // Ends the bet on the input: the file keeps the bytes that matched. False on failure.
+  bool StopPresuming();
   // Replaces the finished temporary file by its gzip-compressed form.
   void Compress();
   std::function<bool(std::uint64_t, std::uint64_t)> CompressionProgress();
@@ -84,6 +92,12 @@ class OutputStream : public gds::ByteSink {
   const std::uint8_t* pending_base_ = nullptr;
   std::uint64_t pending_from_ = 0;
   std::uint64_t pending_to_ = 0;
+  // The bet on the input: its bytes [0, presumed_) are the output's so far.
+  bool presuming_ = false;
+  const std::uint8_t* presumed_base_ = nullptr;
+  std::uint64_t presumed_size_ = 0;
+  std::uint64_t presumed_ = 0;
+  PrefixCopy prefix_;
   std::string output_;
   std::string temporary_;
   std::string error_;

@@ -36,7 +36,7 @@ std::vector<std::string> DefinedNames(const InputLayout& in, std::vector<std::ui
 class Translation {
  public:
   Translation(const EngineOptions& o, InputLayout& in, OutputStream* out, EngineLog& log)
-      : o_(o), in_(in), out_(out), log_(log), filter_(o, in.dbu_per_user_unit(), log) {}
+      : o_(o), in_(in), out_(out), log_(log), filter_(o, in.dbu_per_user_unit(), log, in.summary.largest_text_mag) {}
 
   WriteTotals Run();
 
