@@ -116,11 +116,11 @@ bool Summarize(const std::uint8_t* data, std::size_t size, Diagnostics& diagnost
     out.header = summaries[0].header;
     PairCounter pairs;
     for (std::size_t i = 0; i < parts && merged; ++i) {
-      for (const PairTotal& p : summaries[i].pairs) pairs.Count(p.layer, p.datatype, p.count);
+      for (const PairTotal& p : summaries[i].pair_totals) pairs.Count(p.layer, p.datatype, p.count);
       merged = MergePart(summaries[i], diags[i], out, combined, names, diagnostics.keep_per_kind());
     }
     if (merged) {
-      out.pairs = pairs.Totals();
+      out.pair_totals = pairs.Totals();
       out.parts = parts;
       diagnostics.Append(combined, diagnostics.keep_per_kind());
       return true;

@@ -98,7 +98,7 @@ struct LayoutSummary {
   // Indices of the defined structures in file order.
   std::vector<std::uint32_t> listed;
   std::vector<Reference> references;  // grouped by structure
-  std::vector<PairTotal> pairs;       // over the defined structures, by layer then datatype
+  std::vector<PairTotal> pair_totals;  // shapes over the defined structures, by layer then datatype
   double largest_text_mag = 1.0;      // the largest finite MAG of a TEXT (1 when none is larger)
   NumberSet layers;     // of boundaries, paths, texts, nodes and boxes
   NumberSet datatypes;  // DATATYPE, TEXTTYPE, NODETYPE and BOXTYPE together

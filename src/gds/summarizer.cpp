@@ -94,7 +94,7 @@ void Summarizer::Watch(std::uint64_t next_progress) {
 bool Summarizer::Run() {
   const bool ok = ReadAll();
   out_.records += records_;
-  out_.pairs = pairs_.Totals();
+  out_.pair_totals = pair_totals_.Totals();
   return ok;
 }
 

@@ -130,7 +130,7 @@ class Summarizer {
   std::string skip_name_;
   bool verbatim_ = false;   // the structure read so far may be copied as it is
   bool in_header_ = false;  // before the structure's first element
-  PairCounter pairs_;
+  PairCounter pair_totals_;
   AsWrittenCheck as_written_;
   PendingElement el_;
   std::vector<std::uint8_t> joined_;  // the points of an element with several XY records

@@ -139,7 +139,7 @@ void Summarizer::FinishElement() {
   facts.points = el_.points;
   const bool writable = ElementFault(facts) == nullptr;
   verbatim_ = verbatim_ && writable && el_.as_written;
-  if (shape && writable) pairs_.Count(static_cast<std::uint16_t>(el_.layer), static_cast<std::uint16_t>(el_.datatype));
+  if (shape && writable) pair_totals_.Count(static_cast<std::uint16_t>(el_.layer), static_cast<std::uint16_t>(el_.datatype));
   if (shape) {
     if (el_.layer >= 0) out_.layers.Insert(static_cast<std::uint16_t>(el_.layer));
     else Warn(el_.offset, StartRecordOf(static_cast<ElementKind>(kind)), "element without LAYER");

@@ -287,7 +287,7 @@ TEST(Summary, MarksWhatCanBeCopiedAsItStandsAndCountsShapesPerPair) {
   EXPECT_EQ(out.structures[out.listed[0]].end, out.structures[out.listed[1]].offset);
 
   std::string pairs;
-  for (const PairTotal& p : out.pairs)
+  for (const PairTotal& p : out.pair_totals)
     pairs += std::to_string(p.layer) + "/" + std::to_string(p.datatype) + ":" + std::to_string(p.count) + " ";
   EXPECT_EQ(pairs, "1/0:5 1/7:1 2/0:1 3/0:1 ");
 }
@@ -340,11 +340,11 @@ std::size_t ExpectSameSummary(const std::vector<std::uint8_t>& bytes, unsigned t
     EXPECT_EQ(a.end, b.end);
     EXPECT_EQ(a.verbatim, b.verbatim);
   }
-  EXPECT_EQ(one.pairs.size(), many.pairs.size());
-  for (std::size_t i = 0; i < std::min(one.pairs.size(), many.pairs.size()); ++i) {
-    EXPECT_EQ(one.pairs[i].layer, many.pairs[i].layer);
-    EXPECT_EQ(one.pairs[i].datatype, many.pairs[i].datatype);
-    EXPECT_EQ(one.pairs[i].count, many.pairs[i].count);
+  EXPECT_EQ(one.pair_totals.size(), many.pair_totals.size());
+  for (std::size_t i = 0; i < std::min(one.pair_totals.size(), many.pair_totals.size()); ++i) {
+    EXPECT_EQ(one.pair_totals[i].layer, many.pair_totals[i].layer);
+    EXPECT_EQ(one.pair_totals[i].datatype, many.pair_totals[i].datatype);
+    EXPECT_EQ(one.pair_totals[i].count, many.pair_totals[i].count);
   }
   for (std::size_t i = 0; i < one.references.size(); ++i) {
     const Reference &a = one.references[i], &b = many.references[i];

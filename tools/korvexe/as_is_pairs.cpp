@@ -42,7 +42,7 @@ void CountAsIsPairs(const InputLayout& in, const std::vector<bool>& as_is, PairT
       if (as_is[s]) CountStructurePairs(in, s, pairs);
     return;
   }
-  for (const gds::PairTotal& p : in.summary.pairs) pairs.CountWritten(KeyOf(p.layer, p.datatype), p.count);
+  for (const gds::PairTotal& p : in.summary.pair_totals) pairs.CountWritten(KeyOf(p.layer, p.datatype), p.count);
   for (std::uint32_t s : in.summary.listed)
     if (!as_is[s]) CountStructurePairs(in, s, pairs, true);
 }
