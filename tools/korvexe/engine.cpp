@@ -74,8 +74,10 @@ WriteTotals Run(const EngineOptions& o, const std::string& working_directory, co
   layouts.push_back(std::make_unique<InputLayout>());
   InputLayout& input = *layouts.back();
   OpenLayout(o.input, input, log, progress);
-  // A run that may leave everything as it is starts copying the input while it reads it.
-  if (sink != nullptr && MayWriteInputUnchanged(o)) {
+  // A run that may leave everything as it is starts copying the input while it reads it; not
+  // where a lost bet could fill the disk that the run's real output would fit on.
+  const std::optional<std::uint64_t> free = sink != nullptr ? FreeSpaceFor(o.output) : std::nullopt;
+  if (sink != nullptr && MayWriteInputUnchanged(o) && free && *free / 2 > input.size()) {
     sink->Create(o.output);
     sink->PresumeInput(input.file.descriptor(), input.data(), input.size());
   }
