@@ -64,11 +64,21 @@ bool SilentInIndexPass(std::uint8_t type) {
 }  // namespace
 
 ElementRecords ReadElementRecords(gds::RecordReader& reader, const gds::Record& start, gds::ElementKind kind,
-                                  gds::ElementGrammar& grammar) {
+                                  gds::ElementGrammar& grammar, bool known_as_written) {
   ElementRecords e;
   e.facts.kind = kind;
   e.fields.kind = kind;
   e.end = reader.offset();
+  if (known_as_written) {
+    gds::Record rec;
+    while (reader.Next(rec) == gds::RecordReader::Status::kRecord) {
+      e.end = reader.offset();
+      if (rec.type == gds::kEndEl) return e;
+      if (rec.type != gds::kPropAttr && rec.type != gds::kPropValue) Note(rec, e);
+    }
+    e.as_written = false;  // the data ended: not as the index pass saw it
+    return e;
+  }
   grammar.Start(kind);
   gds::AsWrittenCheck check;
   check.Start(start);

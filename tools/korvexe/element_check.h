@@ -37,9 +37,11 @@ bool PatchedElement(const std::uint8_t* data, std::uint64_t begin, const Element
                     std::vector<std::uint8_t>& bytes);
 
 // Reads the element whose start record `start` `reader` has just given, up to its end;
-// `reader` is then at the record after it.
+// `reader` is then at the record after it. `known_as_written`: the index pass found it valid
+// as it stands (each record once, in order, in its own data type), so that every record is
+// taken as it comes.
 ElementRecords ReadElementRecords(gds::RecordReader& reader, const gds::Record& start, gds::ElementKind kind,
-                                  gds::ElementGrammar& grammar);
+                                  gds::ElementGrammar& grammar, bool known_as_written = false);
 
 // Whether the element starting at `offset` can be copied byte for byte.
 bool ElementAsWritten(const std::uint8_t* data, std::size_t size, std::uint64_t offset);

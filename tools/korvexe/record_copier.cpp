@@ -15,9 +15,9 @@ namespace {
 class RecordCopier {
  public:
   RecordCopier(const InputLayout& in, const ElementFilter& filter, FilterCounts& counts, OutputStream* out,
-               PairTally* pairs)
-      : in_(in), filter_(filter), counts_(counts), out_(out), pairs_(pairs), reader_(in.data(), in.size()),
-        element_reader_(in.data(), in.size(), ignored_) {}
+               PairTally* pairs, bool verbatim)
+      : in_(in), filter_(filter), counts_(counts), out_(out), pairs_(pairs), verbatim_(verbatim),
+        reader_(in.data(), in.size()), element_reader_(in.data(), in.size(), ignored_) {}
 
   CopyResult Run(std::uint64_t offset, const std::string* name);
 
@@ -34,6 +34,7 @@ class RecordCopier {
   FilterCounts& counts_;
   OutputStream* out_;  // none: only count
   PairTally* pairs_;
+  bool verbatim_;  // the index pass found every element of the structure valid as it stands
   gds::RecordReader reader_;
   gds::ElementGrammar grammar_;
   gds::Diagnostics ignored_;  // the index pass has reported what is wrong in the file
@@ -94,7 +95,7 @@ CopyResult RecordCopier::Run(std::uint64_t offset, const std::string* name) {
 }
 
 void RecordCopier::Element(const gds::Record& start, gds::ElementKind kind) {
-  const ElementRecords element = ReadElementRecords(reader_, start, kind, grammar_);
+  const ElementRecords element = ReadElementRecords(reader_, start, kind, grammar_, verbatim_);
   const std::uint64_t end = element.end;
   const char* fault = gds::ElementFault(element.facts);
   const bool shape = kind != gds::ElementKind::kSRef && kind != gds::ElementKind::kARef;
@@ -134,15 +135,17 @@ void RecordCopier::Rewrite(std::uint64_t begin, const ShapeFields& after) {
 
 }  // namespace
 
-CopyResult CopyStructureByRecords(const InputLayout& in, std::uint64_t offset, const std::string* name,
+CopyResult CopyStructureByRecords(const InputLayout& in, std::uint32_t s, const std::string* name,
                                   const ElementFilter& filter, FilterCounts& counts, OutputStream* out,
                                   PairTally* pairs) {
-  return RecordCopier(in, filter, counts, out, pairs).Run(offset, name);
+  const gds::StructureSummary& st = in.summary.structures[s];
+  return RecordCopier(in, filter, counts, out, pairs, st.verbatim).Run(st.offset, name);
 }
 
-std::uint64_t CountShapesByRecords(const InputLayout& in, std::uint64_t offset, const ElementFilter& filter) {
+std::uint64_t CountShapesByRecords(const InputLayout& in, std::uint32_t s, const ElementFilter& filter) {
   FilterCounts ignored;
-  return RecordCopier(in, filter, ignored, nullptr, nullptr).Run(offset, nullptr).elements;
+  const gds::StructureSummary& st = in.summary.structures[s];
+  return RecordCopier(in, filter, ignored, nullptr, nullptr, st.verbatim).Run(st.offset, nullptr).elements;
 }
 
 }  // namespace korvex::engine

@@ -15,14 +15,14 @@
 
 namespace korvex::engine {
 
-// Writes the structure at `offset` (with `name` when given; without `out`, only counts). References
-// are kept as they are; `elements` of the result counts the shapes written, `pairs` (when given)
+// Writes structure `s` (with `name` when given; without `out`, only counts). References are
+// kept as they are; `elements` of the result counts the shapes written, `pairs` (when given)
 // each shape's pair. Requires filter.numbers_only().
-CopyResult CopyStructureByRecords(const InputLayout& in, std::uint64_t offset, const std::string* name,
+CopyResult CopyStructureByRecords(const InputLayout& in, std::uint32_t s, const std::string* name,
                                   const ElementFilter& filter, FilterCounts& counts, OutputStream* out,
                                   PairTally* pairs);
 
-// The shapes of the structure at `offset` that the filter keeps. Requires numbers_only().
-std::uint64_t CountShapesByRecords(const InputLayout& in, std::uint64_t offset, const ElementFilter& filter);
+// The shapes of structure `s` that the filter keeps. Requires numbers_only().
+std::uint64_t CountShapesByRecords(const InputLayout& in, std::uint32_t s, const ElementFilter& filter);
 
 }  // namespace korvex::engine

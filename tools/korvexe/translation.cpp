@@ -265,7 +265,7 @@ void Translation::Prune() {
   for (std::uint32_t s : in_.summary.listed) {
     if (!in_tree_[s]) continue;
     if (filter_.touches_elements() && filter_.numbers_only()) {
-      nonempty[s] = CountShapesByRecords(in_, st[s].offset, filter_) > 0;
+      nonempty[s] = CountShapesByRecords(in_, s, filter_) > 0;
     } else if (filter_.touches_elements()) {
       FilterCounts scratch;
       const ElementEdit count = [&](gds::Element& e) {
@@ -385,7 +385,7 @@ void Translation::WriteStructure(std::uint32_t s) {
   const bool children_change = ChildrenChange(s);
   CopyResult copied;
   if (filter_.numbers_only() && !children_change) {
-    copied = CopyStructureByRecords(in_, st.offset, NewName(s), filter_, counts_, out_, &totals_.pairs);
+    copied = CopyStructureByRecords(in_, s, NewName(s), filter_, counts_, out_, &totals_.pairs);
     // The record copier counts shapes; the references written are the ones read, less those left out.
     std::uint64_t references = st.counts[2] + st.counts[3];
     for (const LeftOut& l : copied.left_out)
