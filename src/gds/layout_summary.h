@@ -72,7 +72,7 @@ struct StructureSummary {
   std::size_t first_reference = 0;
   std::size_t reference_count = 0;
   std::uint64_t end = 0;  // after its ENDSTR
-  // Every record of it is as the format writes it (STRNAME right after BGNSTR, elements that
+  // With SummaryOptions::copy_facts: every record of it is as the format writes it (STRNAME right after BGNSTR, elements that
   // are valid as they stand, only properties between them, a plain ENDSTR): its bytes
   // [offset, end) may be copied as they are.
   bool verbatim = false;
@@ -82,6 +82,9 @@ struct SummaryOptions {
   bool skip_context_info = true;
   // Whether StructureSummary::local is wanted (what a copy does not need).
   bool extents = true;
+  // Whether what a copy needs is wanted: StructureSummary::verbatim, the pair totals and the
+  // largest text magnification.
+  bool copy_facts = false;
   // Called now and then with a range of bytes that will not be read again (e.g. to release
   // mapped pages). With several threads it is called from each of them.
   std::function<void(std::size_t from, std::size_t to)> done;
@@ -98,8 +101,10 @@ struct LayoutSummary {
   // Indices of the defined structures in file order.
   std::vector<std::uint32_t> listed;
   std::vector<Reference> references;  // grouped by structure
-  std::vector<PairTotal> pair_totals;  // shapes over the defined structures, by layer then datatype
-  double largest_text_mag = 1.0;      // the largest finite MAG of a TEXT (1 when none is larger)
+  // With SummaryOptions::copy_facts: the shapes per pair over the defined structures, by layer
+  // then datatype, and the largest finite MAG of a TEXT (1 when none is larger).
+  std::vector<PairTotal> pair_totals;
+  double largest_text_mag = 1.0;
   NumberSet layers;     // of boundaries, paths, texts, nodes and boxes
   NumberSet datatypes;  // DATATYPE, TEXTTYPE, NODETYPE and BOXTYPE together
   bool saw_endlib = false;

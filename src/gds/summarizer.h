@@ -89,6 +89,7 @@ class Summarizer {
   void TakeValue(const Record& rec);
   void JoinPoints(const std::uint8_t* data, std::size_t size);
   void FinishElement();
+  void CopyFacts(int kind, bool shape);
 
   bool ReadAll();
   // Structure and library level (summarizer.cpp). False when reading ends here.

@@ -95,7 +95,7 @@ Summarizer::Step Summarizer::ReadElements(ElementKind kind, Record& next) {
       const ElementVerdict v = grammar.Classify(rec);
       if (v.role == ElementRole::kValue && v.note == ElementNote::kNone) [[likely]] {
         TakeValue(rec);
-        as_written_.AddValue(rec);
+        if (options_.copy_facts) as_written_.AddValue(rec);
         continue;
       }
       if (v.role == ElementRole::kEnd) {
@@ -122,13 +122,9 @@ Summarizer::Step Summarizer::ReadElements(ElementKind kind, Record& next) {
   }
 }
 
-void Summarizer::FinishElement() {
-  const int kind = el_.kind;
-  el_.kind = -1;
-  if (current_ == kNone) return;  // inside a skipped structure, or outside any
-  StructureSummary& s = out_.structures[current_];
-  ++s.counts[kind];
-  const bool shape = kind != 2 && kind != 3;
+// What copying needs to know of a finished element: whether it can be written at all, and
+// whether its bytes can go out as they stand.
+void Summarizer::CopyFacts(int kind, bool shape) {
   ElementFacts facts;
   facts.kind = static_cast<ElementKind>(kind);
   facts.layer = el_.layer >= 0;
@@ -140,6 +136,17 @@ void Summarizer::FinishElement() {
   const bool writable = ElementFault(facts) == nullptr;
   verbatim_ = verbatim_ && writable && el_.as_written;
   if (shape && writable) pair_totals_.Count(static_cast<std::uint16_t>(el_.layer), static_cast<std::uint16_t>(el_.datatype));
+  if (kind == 4 && std::isfinite(el_.mag) && el_.mag > out_.largest_text_mag) out_.largest_text_mag = el_.mag;
+}
+
+void Summarizer::FinishElement() {
+  const int kind = el_.kind;
+  el_.kind = -1;
+  if (current_ == kNone) return;  // inside a skipped structure, or outside any
+  StructureSummary& s = out_.structures[current_];
+  ++s.counts[kind];
+  const bool shape = kind != 2 && kind != 3;
+  if (options_.copy_facts) CopyFacts(kind, shape);
   if (shape) {
     if (el_.layer >= 0) out_.layers.Insert(static_cast<std::uint16_t>(el_.layer));
     else Warn(el_.offset, StartRecordOf(static_cast<ElementKind>(kind)), "element without LAYER");
@@ -181,7 +188,6 @@ void Summarizer::FinishElement() {
       break;
     }
     case 4:  // text: its anchor point
-      if (std::isfinite(el_.mag) && el_.mag > out_.largest_text_mag) out_.largest_text_mag = el_.mag;
       if (options_.extents)
         s.local.Add(LoadI32(p), LoadI32(p + 4));
       break;

@@ -279,7 +279,9 @@ TEST(Summary, MarksWhatCanBeCopiedAsItStandsAndCountsShapesPerPair) {
   const std::vector<std::uint8_t>& bytes = sink.bytes;
   Diagnostics d;
   LayoutSummary out;
-  ASSERT_TRUE(Summarize(bytes.data(), bytes.size(), d, out));
+  SummaryOptions options;
+  options.copy_facts = true;
+  ASSERT_TRUE(Summarize(bytes.data(), bytes.size(), d, out, options));
   std::string verbatim;
   for (std::uint32_t i : out.listed) verbatim += out.structures[i].name + (out.structures[i].verbatim ? "+ " : "- ");
   EXPECT_EQ(verbatim, "CLEAN+ WIDE_LAYER- XY_FIRST- TRIANGLE- STRAY- END_DATA- NO_ENDEL- ");
@@ -316,6 +318,7 @@ std::size_t ExpectSameSummary(const std::vector<std::uint8_t>& bytes, unsigned t
   Diagnostics d1, d2;
   LayoutSummary one, many;
   SummaryOptions serial, parallel;
+  serial.copy_facts = parallel.copy_facts = true;
   parallel.threads = threads;
   parallel.min_part = 1;
   const bool ok1 = Summarize(bytes.data(), bytes.size(), d1, one, serial);

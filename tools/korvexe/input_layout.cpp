@@ -94,6 +94,7 @@ void IndexLayout(InputLayout& layout, EngineLog& log, ProgressChannel& progress)
   gds::SummaryOptions options;
   options.skip_context_info = false;  // a filter keeps every structure
   options.extents = false;
+  options.copy_facts = true;
   options.done = [&layout, &progress](std::size_t from, std::size_t to) {
     layout.file.Release(from, to);
     progress.Add(to - from);
