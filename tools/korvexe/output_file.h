@@ -12,6 +12,7 @@
 #include "gds/record_writer.h"
 #include "korvexe/background_writer.h"
 #include "korvexe/prefix_copy.h"
+#include "korvexe/structure_sink.h"
 
 namespace korvex {
 class ProgressChannel;
@@ -32,7 +33,7 @@ std::size_t RemoveDeadRunTemporaries(const std::string& folder);
 bool IsCompressedName(const std::string& output);
 
 // Records and verbatim stretches of an input into one buffered file.
-class OutputStream : public gds::ByteSink {
+class OutputStream : public gds::ByteSink, public StructureSink {
  public:
   OutputStream();
   ~OutputStream() override;
@@ -51,14 +52,14 @@ class OutputStream : public gds::ByteSink {
   // Removes the temporary file (nothing happens after Commit()).
   void Discard();
 
-  gds::RecordWriter& records() { return *records_; }
+  gds::RecordWriter& records() override { return *records_; }
   // Copies bytes as they are, after the records written so far.
-  void CopyBytes(const std::uint8_t* data, std::size_t size);
+  void CopyBytes(const std::uint8_t* data, std::size_t size) override;
   // Copies bytes [from, to) of an input whose file is open as `fd` and mapped at `base`.
   // Neighbouring stretches are joined, and long ones copied by the kernel, file to file.
-  void CopyInput(int fd, const std::uint8_t* base, std::uint64_t from, std::uint64_t to);
+  void CopyInput(int fd, const std::uint8_t* base, std::uint64_t from, std::uint64_t to) override;
   // Throws EngineError when a write failed.
-  void Check();
+  void Check() override;
   std::uint64_t bytes() const { return presumed_ + flushed_ + submitted_ + used_ + (pending_to_ - pending_from_); }
   const std::string& temporary_path() const { return temporary_; }
   // Told the bytes handed to the file as each buffer or copy goes out.

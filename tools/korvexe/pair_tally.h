@@ -65,6 +65,11 @@ class PairTally {
     c.in -= n;
     c.out -= n;
   }
+  // Adds the counts of `other`.
+  void Add(const PairTally& other) {
+    for (const Slot& slot : other.slots_)
+      if (slot.used) Count(slot.key, slot.count.in, slot.count.out);
+  }
   // Sets each pair's target; without it a pair is written as it is.
   void Resolve(const std::function<std::optional<PairKey>(PairKey)>& target);
 

@@ -14,16 +14,16 @@ namespace {
 
 class RecordCopier {
  public:
-  RecordCopier(const InputLayout& in, const ElementFilter& filter, FilterCounts& counts, OutputStream* out,
-               PairTally* pairs, bool verbatim)
-      : in_(in), filter_(filter), counts_(counts), out_(out), pairs_(pairs), verbatim_(verbatim),
+  RecordCopier(const InputLayout& in, const ElementFilter& filter, FilterCounts& counts, StructureSink* out,
+               PairTally* pairs, bool verbatim, bool may_stop)
+      : in_(in), filter_(filter), counts_(counts), out_(out), pairs_(pairs), verbatim_(verbatim), may_stop_(may_stop),
         reader_(in.data(), in.size()), element_reader_(in.data(), in.size(), ignored_) {}
 
   CopyResult Run(std::uint64_t offset, const std::string* name);
 
  private:
   void Flush(std::uint64_t to) {
-    if (out_ != nullptr) CopyRange(in_, run_, to, *out_);
+    if (out_ != nullptr) out_->CopyInput(in_.file.descriptor(), in_.data(), run_, to);
     run_ = to;
   }
   void Element(const gds::Record& start, gds::ElementKind kind);
@@ -32,9 +32,10 @@ class RecordCopier {
   const InputLayout& in_;
   const ElementFilter& filter_;
   FilterCounts& counts_;
-  OutputStream* out_;  // none: only count
+  StructureSink* out_;  // none: only count
   PairTally* pairs_;
   bool verbatim_;  // the index pass found every element of the structure valid as it stands
+  bool may_stop_;
   gds::RecordReader reader_;
   gds::ElementGrammar grammar_;
   gds::Diagnostics ignored_;  // the index pass has reported what is wrong in the file
@@ -77,7 +78,7 @@ CopyResult RecordCopier::Run(std::uint64_t offset, const std::string* name) {
       }
     } else if (gds::ElementKindOfStart(rec.type, kind)) {
       header = false;
-      if ((++seen & 0xFFF) == 0) CheckStop();
+      if ((++seen & 0xFFF) == 0 && may_stop_) CheckStop();
       Element(rec, kind);
     } else if (!(header && rec.type == gds::kStrClass) && !KeptBetweenElements(rec.type)) {
       Flush(rec.offset);  // what the format does not allow between elements is left out
@@ -136,16 +137,16 @@ void RecordCopier::Rewrite(std::uint64_t begin, const ShapeFields& after) {
 }  // namespace
 
 CopyResult CopyStructureByRecords(const InputLayout& in, std::uint32_t s, const std::string* name,
-                                  const ElementFilter& filter, FilterCounts& counts, OutputStream* out,
-                                  PairTally* pairs) {
+                                  const ElementFilter& filter, FilterCounts& counts, StructureSink* out,
+                                  PairTally* pairs, bool may_stop) {
   const gds::StructureSummary& st = in.summary.structures[s];
-  return RecordCopier(in, filter, counts, out, pairs, st.verbatim).Run(st.offset, name);
+  return RecordCopier(in, filter, counts, out, pairs, st.verbatim, may_stop).Run(st.offset, name);
 }
 
 std::uint64_t CountShapesByRecords(const InputLayout& in, std::uint32_t s, const ElementFilter& filter) {
   FilterCounts ignored;
   const gds::StructureSummary& st = in.summary.structures[s];
-  return RecordCopier(in, filter, ignored, nullptr, nullptr, st.verbatim).Run(st.offset, nullptr).elements;
+  return RecordCopier(in, filter, ignored, nullptr, nullptr, st.verbatim, true).Run(st.offset, nullptr).elements;
 }
 
 }  // namespace korvex::engine

@@ -18,9 +18,10 @@ namespace korvex::engine {
 // Writes structure `s` (with `name` when given; without `out`, only counts). References are
 // kept as they are; `elements` of the result counts the shapes written, `pairs` (when given)
 // each shape's pair. Requires filter.numbers_only().
+// `may_stop`: a stop signal ends the copy (not on a thread other than the main one).
 CopyResult CopyStructureByRecords(const InputLayout& in, std::uint32_t s, const std::string* name,
-                                  const ElementFilter& filter, FilterCounts& counts, OutputStream* out,
-                                  PairTally* pairs);
+                                  const ElementFilter& filter, FilterCounts& counts, StructureSink* out,
+                                  PairTally* pairs, bool may_stop = true);
 
 // The shapes of structure `s` that the filter keeps. Requires numbers_only().
 std::uint64_t CountShapesByRecords(const InputLayout& in, std::uint32_t s, const ElementFilter& filter);

@@ -8,6 +8,7 @@
 #include "gds/name_codec.h"
 #include "gds/stream_writer.h"
 #include "korvexe/as_is_pairs.h"
+#include "korvexe/copies_ahead.h"
 #include "korvexe/cycle_cuts.h"
 #include "korvexe/element_filter.h"
 #include "korvexe/explode.h"
@@ -51,6 +52,7 @@ class Translation {
   bool ChildrenChange(std::uint32_t s) const;
   bool AsItIs(std::uint32_t s) const;
   void CountAsIs();
+  void StartCopiesAhead();
   void WriteStructure(std::uint32_t s);
   void Summarize(const std::vector<std::uint32_t>& written, const FilterCounts* placed);
   const std::string* NewName(std::uint32_t s) const {
@@ -68,6 +70,9 @@ class Translation {
   std::vector<bool> in_tree_;
   std::vector<bool> removed_;
   std::vector<bool> as_is_;  // structures taken as they are: see AsItIs()
+  std::vector<bool> ahead_;  // structures copied ahead by copies_ahead_
+  std::unique_ptr<CopiesAhead> copies_ahead_;
+  std::size_t in_batch_ = 0;  // structures of the batch at hand already written
   std::vector<std::string> out_names_;
   CycleCuts cuts_;
   std::uint64_t dropped_references_ = 0;
@@ -107,6 +112,7 @@ WriteTotals Translation::Run() {
     as_is_.assign(in_.names.size(), false);
     for (std::uint32_t s : in_.summary.listed) as_is_[s] = AsItIs(s);
     CountAsIs();
+    StartCopiesAhead();
     for (std::uint32_t s : in_.summary.listed) {
       if (!in_tree_[s] || removed_[s]) continue;
       WriteStructure(s);
@@ -357,6 +363,38 @@ bool Translation::AsItIs(std::uint32_t s) const {
   return copied && in_tree_[s] && !removed_[s] && in_.summary.structures[s].verbatim && !ChildrenChange(s);
 }
 
+// Structures copied record by record on their own are copied ahead on the other cores, in
+// batches of neighbours in the order they are written.
+void Translation::StartCopiesAhead() {
+  ahead_.assign(in_.names.size(), false);
+  std::vector<CopiesAhead::Batch> batches;
+  std::uint64_t bytes = 0;
+  bool joins = false;  // the structure written before was made ahead too
+  for (std::uint32_t s : in_.summary.listed) {
+    if (!in_tree_[s] || removed_[s]) continue;
+    const gds::StructureSummary& st = in_.summary.structures[s];
+    const std::uint64_t size = st.end > st.offset ? st.end - st.offset : 0;
+    if (as_is_[s] || !filter_.numbers_only() || ChildrenChange(s) || size == 0 || size > CopiesAhead::kBatchBytes) {
+      joins = false;
+      continue;
+    }
+    if (!joins || bytes + size > CopiesAhead::kBatchBytes) {
+      batches.emplace_back();
+      bytes = 0;
+    }
+    batches.back().push_back(s);
+    bytes += size;
+    ahead_[s] = true;
+    joins = true;
+  }
+  if (batches.empty()) return;
+  const auto make = [this](std::uint32_t s, AheadCopy& copy) {
+    copy.results.push_back(CopyStructureByRecords(in_, s, NewName(s), filter_, copy.counts,
+                                                  out_ != nullptr ? &copy.plan : nullptr, &copy.pairs, false));
+  };
+  copies_ahead_ = std::make_unique<CopiesAhead>(std::move(batches), make, 2);
+}
+
 // The shapes of the structures taken as they are, through the number options pair by pair.
 void Translation::CountAsIs() {
   PairTally as_is;
@@ -382,10 +420,26 @@ void Translation::WriteStructure(std::uint32_t s) {
     totals_.elements += st.counts[2] + st.counts[3];  // the shapes are counted by CountAsIs()
     return;
   }
-  const bool children_change = ChildrenChange(s);
+  const bool by_records = filter_.numbers_only() && !ChildrenChange(s);  // as every copy made ahead
   CopyResult copied;
-  if (filter_.numbers_only() && !children_change) {
+  if (ahead_[s]) {
+    // The whole batch is written at its first structure: its structures follow one another.
+    AheadCopy& copy = copies_ahead_->Next();
+    if (in_batch_ == 0) {
+      if (out_ != nullptr) copy.plan.WriteTo(*out_);
+      counts_.Add(copy.counts);
+      totals_.pairs.Add(copy.pairs);
+      if (out_ != nullptr) out_->Check();
+    }
+    copied = std::move(copy.results[in_batch_++]);
+    if (in_batch_ == copy.results.size()) {
+      copies_ahead_->Release();
+      in_batch_ = 0;
+    }
+  } else if (by_records) {
     copied = CopyStructureByRecords(in_, s, NewName(s), filter_, counts_, out_, &totals_.pairs);
+  }
+  if (by_records) {
     // The record copier counts shapes; the references written are the ones read, less those left out.
     std::uint64_t references = st.counts[2] + st.counts[3];
     for (const LeftOut& l : copied.left_out)
