@@ -40,6 +40,7 @@ void CopiesAhead::Work() {
     AheadCopy& copy = *slots_[i % kWindow];
     states_[i % kWindow] = State::kMaking;
     lock.unlock();
+    copy.plan.Clear();
     copy.counts = FilterCounts{};
     copy.pairs = PairTally{};
     copy.results.clear();

@@ -33,6 +33,11 @@ void OutputPlan::WriteTo(OutputStream& out) {
     if (s.input) out.CopyInput(fd_, base_, s.from, s.to);
     else out.CopyBytes(bytes_.data() + s.from, s.to - s.from);
   }
+  Clear();
+}
+
+void OutputPlan::Clear() {
+  records_.Flush();
   steps_.clear();
   bytes_.clear();
 }

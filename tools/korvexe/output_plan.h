@@ -25,6 +25,7 @@ class OutputPlan : public StructureSink, private gds::ByteSink {
 
   // Writes the plan to `out` and empties it.
   void WriteTo(OutputStream& out);
+  void Clear();
   // Bytes of its own it holds.
   std::size_t held() const { return bytes_.size(); }
 
