@@ -81,8 +81,11 @@ class Summarizer {
 
   // Element body (summary_element.cpp): reads the element started by `next` up to its end,
   // and the elements right after it, and returns the step of the first record that is not
-  // theirs, which `next` then holds.
+  // theirs, which `next` then holds. Elements in their plain form, nearly all, take a shorter
+  // way (PlainElements).
   Step ReadElements(ElementKind kind, Record& next);
+  bool PlainElements(ElementKind& kind, Record& next);
+  std::size_t PlainElement(ElementKind kind, std::uint64_t start, std::size_t at, std::size_t limit);
   void TakeValue(const Record& rec);
   void JoinPoints(const std::uint8_t* data, std::size_t size);
   void FinishElement();
