@@ -40,7 +40,9 @@ class Summarizer {
  public:
   Summarizer(const std::uint8_t* data, std::size_t size, Diagnostics& diag, LayoutSummary& out,
              const SummaryOptions& options)
-      : data_(data), size_(size), diag_(diag), out_(out), options_(options), reader_(data, size) {}
+      : data_(data), size_(size), diag_(diag), out_(out), options_(options), reader_(data, size) {
+    for (int k = 0; k < 7; ++k) rules_[k] = &grammar_detail::RulesFor(static_cast<ElementKind>(k));
+  }
 
   // Reads the whole stream, or with SetPart() the structures from `start` up to the BGNSTR
   // at `stop` (0: to the end).
@@ -129,6 +131,7 @@ class Summarizer {
   bool skipping_ = false;      // inside a structure that is not reported
   std::string skip_name_;
   PendingElement el_;
+  const grammar_detail::KindRules* rules_[7];  // by ElementKind, at hand for every element
   std::vector<std::uint8_t> joined_;  // the points of an element with several XY records
   std::vector<Point> points_;
   std::uint32_t last_child_ = kNone;

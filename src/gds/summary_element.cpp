@@ -91,7 +91,7 @@ constexpr std::uint32_t Header(std::uint8_t type, std::uint8_t data_type, std::u
 // form (nothing counted).
 std::size_t Summarizer::PlainElement(ElementKind kind, std::uint64_t start, std::size_t at, std::size_t limit) {
   using namespace grammar_detail;
-  const KindRules& rules = RulesFor(kind);
+  const KindRules& rules = *rules_[static_cast<int>(kind)];
   el_ = PendingElement{};
   el_.kind = static_cast<int>(kind);
   el_.offset = start;
