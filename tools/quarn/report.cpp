@@ -20,30 +20,21 @@ void AppendDecimal(std::string& out, Integer v) {
 }
 
 // `value` database units in user units with as many decimals as needed to be exact.
-void AppendUserUnits(std::string& out, std::int64_t value, std::int64_t resolution) {
-  if (resolution <= 0) resolution = 1;
+void AppendUserUnits(std::string& out, std::int64_t value, const UnitDecimals& units) {
   const std::uint64_t v = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  const auto res = static_cast<std::uint64_t>(resolution);
   if (value < 0) out += '-';
-  AppendDecimal(out, v / res);
-  const std::uint64_t rest = v % res;
+  AppendDecimal(out, v / units.resolution);
+  const std::uint64_t rest = v % units.resolution;
   if (rest == 0) return;
-  // A resolution of the form 2^a 5^b gives a finite decimal fraction of max(a, b) digits.
-  std::uint64_t m = res;
-  int twos = 0, fives = 0;
-  while (m % 2 == 0) { m /= 2; ++twos; }
-  while (m % 5 == 0) { m /= 5; ++fives; }
   char digits[32];
   std::size_t length;
-  if (m == 1 && std::max(twos, fives) <= 18) {
-    length = static_cast<std::size_t>(std::max(twos, fives));
-    std::uint64_t p = 1;
-    for (std::size_t i = 0; i < length; ++i) p *= 10;
-    auto frac = static_cast<std::uint64_t>(static_cast<unsigned __int128>(rest) * (p / res));
+  if (units.scale != 0) {
+    length = units.digits;
+    auto frac = static_cast<std::uint64_t>(static_cast<unsigned __int128>(rest) * units.scale);
     for (std::size_t i = length; i-- > 0; frac /= 10) digits[i] = static_cast<char>('0' + frac % 10);
   } else {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.12f", double(rest) / double(res));
+    std::snprintf(buf, sizeof buf, "%.12f", double(rest) / double(units.resolution));
     length = std::strlen(buf + 2);  // after "0."
     std::memcpy(digits, buf + 2, length);
   }
@@ -122,7 +113,7 @@ struct Drawing {
 };
 
 // Lines of the full drawing of each structure, saturating; back edges count as one line pair.
-std::uint64_t FullLines(const LayoutSummary& s, const std::vector<std::vector<std::uint32_t>>& children,
+std::uint64_t FullLines(const LayoutSummary& s, const gds::ChildLists& children,
                         const Drawing& d) {
   const std::size_t n = s.structures.size();
   constexpr std::uint64_t kCap = std::uint64_t(1) << 62;
@@ -165,7 +156,7 @@ std::uint64_t FullLines(const LayoutSummary& s, const std::vector<std::vector<st
   return total;
 }
 
-void DrawHierarchy(const LayoutSummary& s, const std::vector<std::vector<std::uint32_t>>& children,
+void DrawHierarchy(const LayoutSummary& s, const gds::ChildLists& children,
                    const EncodedNames& names, Drawing& d, ReportSink& out) {
   const std::size_t n = s.structures.size();
   std::vector<bool> on_path(n, false), drawn_full(n, false);
@@ -217,9 +208,23 @@ void DrawHierarchy(const LayoutSummary& s, const std::vector<std::vector<std::ui
 
 }  // namespace
 
+UnitDecimals::UnitDecimals(std::int64_t dbu_per_user_unit)
+    : resolution(dbu_per_user_unit > 0 ? static_cast<std::uint64_t>(dbu_per_user_unit) : 1) {
+  // A resolution of the form 2^a 5^b gives a finite decimal fraction of max(a, b) digits.
+  std::uint64_t m = resolution;
+  int twos = 0, fives = 0;
+  while (m % 2 == 0) { m /= 2; ++twos; }
+  while (m % 5 == 0) { m /= 5; ++fives; }
+  if (m != 1 || std::max(twos, fives) > 18) return;
+  digits = static_cast<std::size_t>(std::max(twos, fives));
+  std::uint64_t p = 1;
+  for (std::size_t i = 0; i < digits; ++i) p *= 10;
+  scale = p / resolution;
+}
+
 std::string FormatUserUnits(std::int64_t value, std::int64_t resolution) {
   std::string out;
-  AppendUserUnits(out, value, resolution);
+  AppendUserUnits(out, value, UnitDecimals(resolution));
   return out;
 }
 
@@ -240,9 +245,7 @@ void ReportSink::Number(std::uint64_t value) { AppendDecimal(buffer_, value); }
 
 void ReportSink::Signed(std::int64_t value) { AppendDecimal(buffer_, value); }
 
-void ReportSink::UserUnits(std::int64_t value, std::int64_t resolution) {
-  AppendUserUnits(buffer_, value, resolution);
-}
+void ReportSink::UserUnits(std::int64_t value, const UnitDecimals& units) { AppendUserUnits(buffer_, value, units); }
 
 bool ReportSink::Flush() {
   if (!buffer_.empty() && ok_) {
@@ -255,7 +258,7 @@ bool ReportSink::Flush() {
 void WriteReport(const LayoutSummary& s, const Hierarchy& h, const gds::Diagnostics& diagnostics,
                  const ReportOptions& options, ReportSink& out) {
   const std::size_t n = s.structures.size();
-  const std::vector<std::vector<std::uint32_t>> children = gds::AllDistinctChildren(s);
+  const gds::ChildLists children = gds::AllDistinctChildren(s);
 
   // Roots: the structures nobody references, then any structure reachable only through a
   // reference cycle (otherwise it would vanish from the drawing).
@@ -442,13 +445,14 @@ void WriteReport(const LayoutSummary& s, const Hierarchy& h, const gds::Diagnost
   out.Add("User Units: ");
   out.Line(UserUnitsText(s.header.MetresPerUserUnit() > 0 ? s.header.MetresPerUserUnit() : 1e-6));
   out.Line("Structure (MinX, MinY, MaxX, MaxY)");
+  const UnitDecimals units(resolution);
   for (std::uint32_t i : s.listed) {
     std::int64_t v[4];
     GridBox(h.extents[i], v);
     out.Add(names[i]);
     out.Add(" (");
     for (int k = 0; k < 4; ++k) {
-      out.UserUnits(v[k], resolution);
+      out.UserUnits(v[k], units);
       out.Add(k == 3 ? ")" : ", ");
     }
     out.EndLine();

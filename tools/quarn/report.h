@@ -22,6 +22,16 @@ using gds::EncodeName;
 // (resolution 1000: 12005 -> "12.005", -1500 -> "-1.5", 2000 -> "2").
 std::string FormatUserUnits(std::int64_t value, std::int64_t resolution);
 
+// How fractions of a user unit are written for one resolution, worked out once: `digits`
+// exact decimals, the fraction times `scale`, when the resolution is 2^a 5^b; otherwise
+// `scale` 0 and 12 decimals, rounded.
+struct UnitDecimals {
+  explicit UnitDecimals(std::int64_t dbu_per_user_unit);  // 0 or less: 1
+  std::uint64_t resolution;
+  std::uint64_t scale = 0;
+  std::size_t digits = 0;
+};
+
 // "UM", "NM", "MM", "M", or the user unit in metres.
 std::string UserUnitsText(double metres_per_user_unit);
 
@@ -53,7 +63,7 @@ class ReportSink {
   void Name(std::string_view name) { gds::AppendEncodedName(buffer_, name); }  // %XX form
   void Text(std::string_view text) { gds::AppendEncodedText(buffer_, text); }
   // `value` database units in user units, as FormatUserUnits() writes them.
-  void UserUnits(std::int64_t value, std::int64_t resolution);
+  void UserUnits(std::int64_t value, const UnitDecimals& units);
   void EndLine() {
     buffer_.push_back('\n');
     if (buffer_.size() >= kChunk) Flush();
