@@ -22,23 +22,27 @@ void AppendDecimal(std::string& out, Integer v) {
 // `value` database units in user units with as many decimals as needed to be exact.
 void AppendUserUnits(std::string& out, std::int64_t value, const UnitDecimals& units) {
   const std::uint64_t v = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  if (value < 0) out += '-';
-  AppendDecimal(out, v / units.resolution);
+  std::uint64_t whole = v / units.resolution;
   const std::uint64_t rest = v % units.resolution;
-  if (rest == 0) return;
   char digits[32];
-  std::size_t length;
-  if (units.scale != 0) {
+  std::size_t length = 0;
+  if (rest != 0 && units.scale != 0) {
     length = units.digits;
     auto frac = static_cast<std::uint64_t>(static_cast<unsigned __int128>(rest) * units.scale);
     for (std::size_t i = length; i-- > 0; frac /= 10) digits[i] = static_cast<char>('0' + frac % 10);
-  } else {
+  } else if (rest != 0) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.12f", double(rest) / double(units.resolution));
-    length = std::strlen(buf + 2);  // after "0."
-    std::memcpy(digits, buf + 2, length);
+    if (buf[0] == '1') {
+      ++whole;  // within half of the last decimal below the next whole unit: rounded up to it
+    } else {
+      length = std::strlen(buf + 2);  // after "0."
+      std::memcpy(digits, buf + 2, length);
+    }
   }
   while (length > 0 && digits[length - 1] == '0') --length;
+  if (value < 0) out += '-';
+  AppendDecimal(out, whole);
   if (length == 0) return;
   out += '.';
   out.append(digits, length);
