@@ -179,18 +179,32 @@ class AsWrittenCheck {
   bool open_attr_ = false;
 };
 
+namespace grammar_detail {
+
+// By record type, the element kind it starts, or kNoKind. A table rather than a switch: in a
+// mixed run of elements the jump of a switch is often mispredicted.
+inline constexpr std::uint8_t kNoKind = 0xFF;
+inline constexpr std::array<std::uint8_t, 256> kStartKinds = [] {
+  std::array<std::uint8_t, 256> kinds{};
+  kinds.fill(kNoKind);
+  kinds[kBoundary] = static_cast<std::uint8_t>(ElementKind::kBoundary);
+  kinds[kPath] = static_cast<std::uint8_t>(ElementKind::kPath);
+  kinds[kSRef] = static_cast<std::uint8_t>(ElementKind::kSRef);
+  kinds[kARef] = static_cast<std::uint8_t>(ElementKind::kARef);
+  kinds[kText] = static_cast<std::uint8_t>(ElementKind::kText);
+  kinds[kNode] = static_cast<std::uint8_t>(ElementKind::kNode);
+  kinds[kBox] = static_cast<std::uint8_t>(ElementKind::kBox);
+  return kinds;
+}();
+
+}  // namespace grammar_detail
+
 // The element kind a start record begins; false for other records.
 inline bool ElementKindOfStart(std::uint8_t type, ElementKind& kind) {
-  switch (type) {
-    case kBoundary: kind = ElementKind::kBoundary; return true;
-    case kPath: kind = ElementKind::kPath; return true;
-    case kSRef: kind = ElementKind::kSRef; return true;
-    case kARef: kind = ElementKind::kARef; return true;
-    case kText: kind = ElementKind::kText; return true;
-    case kNode: kind = ElementKind::kNode; return true;
-    case kBox: kind = ElementKind::kBox; return true;
-    default: return false;
-  }
+  const std::uint8_t k = grammar_detail::kStartKinds[type];
+  if (k == grammar_detail::kNoKind) return false;
+  kind = static_cast<ElementKind>(k);
+  return true;
 }
 
 }  // namespace korvex::gds

@@ -1,6 +1,8 @@
 #include "gds/geometry.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -62,28 +64,23 @@ bool AxisParallelBox(const Point* p, std::size_t n, std::int32_t width, int path
     e0 = bgnextn;
     e1 = endextn;
   }
-  std::int64_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
-  bool any = false;
-  auto add = [&](std::int64_t x, std::int64_t y) {
-    if (!any) {
-      x0 = x1 = x;
-      y0 = y1 = y;
-      any = true;
-      return;
-    }
-    x0 = std::min(x0, x);
-    x1 = std::max(x1, x);
-    y0 = std::min(y0, y);
-    y1 = std::max(y1, y);
-  };
-  // The run from `a` to `b` in direction (dx, dy), extended by `before` and `after`.
+  std::int64_t x0 = INT64_MAX, x1 = INT64_MIN, y0 = INT64_MAX, y1 = INT64_MIN;
+  // The run from `a` to `b` in direction (dx, dy), extended by `before` and `after`: along
+  // the run from its extended ends, across it the half width to either side.
   auto run = [&](const Point& a, const Point& b, int dx, int dy, std::int64_t before, std::int64_t after) {
-    const std::int64_t ax = a.x - dx * before, ay = a.y - dy * before;
-    const std::int64_t bx = b.x + dx * after, by = b.y + dy * after;
-    add(ax - dy * r, ay + dx * r);
-    add(ax + dy * r, ay - dx * r);
-    add(bx - dy * r, by + dx * r);
-    add(bx + dy * r, by - dx * r);
+    if (dy == 0) {
+      const std::int64_t from = a.x - dx * before, to = b.x + dx * after;
+      x0 = std::min({x0, from, to});
+      x1 = std::max({x1, from, to});
+      y0 = std::min(y0, a.y - r);
+      y1 = std::max(y1, a.y + r);
+    } else {
+      const std::int64_t from = a.y - dy * before, to = b.y + dy * after;
+      y0 = std::min({y0, from, to});
+      y1 = std::max({y1, from, to});
+      x0 = std::min(x0, a.x - r);
+      x1 = std::max(x1, a.x + r);
+    }
   };
   Point start = p[0], end = p[0];
   int dx = 0, dy = 0;

@@ -34,10 +34,10 @@ int CornerPlacements(const Reference& r, Transform out[4]) {
 
 namespace {
 
-// `stamp` marks the children already taken for the structure numbered `mark`.
-std::vector<std::uint32_t> Children(const LayoutSummary& summary, std::uint32_t index,
-                                    std::vector<std::uint32_t>& stamp, std::uint32_t mark) {
-  std::vector<std::uint32_t> out;
+// Appends the distinct children of structure `index` to `out`; `stamp` marks the children
+// already taken for the structure numbered `mark`.
+void AddChildren(const LayoutSummary& summary, std::uint32_t index, std::vector<std::uint32_t>& stamp,
+                 std::uint32_t mark, std::vector<std::uint32_t>& out) {
   const StructureSummary& s = summary.structures[index];
   for (std::size_t i = 0; i < s.reference_count; ++i) {
     const std::uint32_t c = summary.references[s.first_reference + i].child;
@@ -46,21 +46,30 @@ std::vector<std::uint32_t> Children(const LayoutSummary& summary, std::uint32_t 
       out.push_back(c);
     }
   }
-  return out;
 }
 
 }  // namespace
 
 std::vector<std::uint32_t> DistinctChildren(const LayoutSummary& summary, std::uint32_t index) {
-  std::vector<std::uint32_t> stamp(summary.structures.size(), 0);
-  return Children(summary, index, stamp, 1);
+  std::vector<std::uint32_t> stamp(summary.structures.size(), 0), out;
+  AddChildren(summary, index, stamp, 1, out);
+  return out;
 }
 
-std::vector<std::vector<std::uint32_t>> AllDistinctChildren(const LayoutSummary& summary) {
-  std::vector<std::vector<std::uint32_t>> out(summary.structures.size());
-  std::vector<std::uint32_t> stamp(summary.structures.size(), 0);
-  for (std::uint32_t i : summary.listed) out[i] = Children(summary, i, stamp, i + 1);
-  return out;
+ChildLists AllDistinctChildren(const LayoutSummary& summary) {
+  const std::size_t n = summary.structures.size();
+  ChildLists lists;
+  lists.starts_.assign(n + 1, 0);
+  std::vector<std::uint32_t> stamp(n, 0);
+  std::vector<bool> listed(n, false);  // undefined names have no children
+  for (std::uint32_t i : summary.listed) listed[i] = true;
+  lists.children_.reserve(summary.references.size());
+  for (std::uint32_t i = 0; i < n; ++i) {
+    lists.starts_[i] = lists.children_.size();
+    if (listed[i]) AddChildren(summary, i, stamp, i + 1, lists.children_);
+  }
+  lists.starts_[n] = lists.children_.size();
+  return lists;
 }
 
 namespace {

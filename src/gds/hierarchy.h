@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "gds/geometry.h"
@@ -30,9 +31,22 @@ struct Hierarchy {
 
 // The distinct children of structure `index`, in order of their first reference.
 std::vector<std::uint32_t> DistinctChildren(const LayoutSummary& summary, std::uint32_t index);
-// The same for every entry of summary.structures at once (empty for undefined names), in time
-// linear in the number of references.
-std::vector<std::vector<std::uint32_t>> AllDistinctChildren(const LayoutSummary& summary);
+
+// The distinct children of every entry of summary.structures (none for undefined names), all
+// in one array.
+class ChildLists {
+ public:
+  std::span<const std::uint32_t> operator[](std::uint32_t index) const {
+    return {children_.data() + starts_[index], starts_[index + 1] - starts_[index]};
+  }
+
+ private:
+  friend ChildLists AllDistinctChildren(const LayoutSummary& summary);
+  std::vector<std::size_t> starts_;  // per entry, and the end
+  std::vector<std::uint32_t> children_;
+};
+// In time linear in the number of references.
+ChildLists AllDistinctChildren(const LayoutSummary& summary);
 
 // With the bytes the summary was read from, every extent is the exact box of the flattened
 // geometry: a placement at an angle that is not a multiple of 90 degrees is bounded through

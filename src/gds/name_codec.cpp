@@ -29,32 +29,43 @@ std::string ListNames(const std::vector<std::string>& names, const std::vector<s
 namespace {
 
 template <typename Escaped>
+void EncodeInto(std::string& out, std::string_view text, Escaped escaped) {
+  // Runs without escapes, the usual case, go in one piece.
+  std::size_t plain = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (!escaped(c)) continue;
+    out.append(text.data() + plain, i - plain);
+    const char hex[3] = {'%', kHex[c >> 4], kHex[c & 15]};
+    out.append(hex, 3);
+    plain = i + 1;
+  }
+  out.append(text.data() + plain, text.size() - plain);
+}
+
+template <typename Escaped>
 std::string Encode(std::string_view text, Escaped escaped) {
   std::string out;
   out.reserve(text.size());
-  for (unsigned char c : text) {
-    if (escaped(c)) {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
+  EncodeInto(out, text, escaped);
   return out;
 }
 
+bool EscapedInName(unsigned char c) {
+  return c < 0x21 || c > 0x7E || c == '%' || c == '(' || c == ')' || c == '|';
+}
+
+bool EscapedInText(unsigned char c) { return c < 0x20 || c > 0x7E || c == '%'; }
+
 }  // namespace
 
-std::string EncodeName(std::string_view name) {
-  return Encode(name, [](unsigned char c) {
-    return c < 0x21 || c > 0x7E || c == '%' || c == '(' || c == ')' || c == '|';
-  });
-}
+std::string EncodeName(std::string_view name) { return Encode(name, EscapedInName); }
 
-std::string EncodeText(std::string_view text) {
-  return Encode(text, [](unsigned char c) { return c < 0x20 || c > 0x7E || c == '%'; });
-}
+void AppendEncodedName(std::string& out, std::string_view name) { EncodeInto(out, name, EscapedInName); }
+
+std::string EncodeText(std::string_view text) { return Encode(text, EscapedInText); }
+
+void AppendEncodedText(std::string& out, std::string_view text) { EncodeInto(out, text, EscapedInText); }
 
 std::string DecodeName(std::string_view text) {
   std::string out;

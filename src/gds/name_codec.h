@@ -15,9 +15,12 @@ inline constexpr std::size_t kShortNameLength = 34;
 
 // Bytes outside 0x21..0x7E and the bytes % ( ) | become %XX (two upper-case hex digits).
 std::string EncodeName(std::string_view name);
+// The same, appended to `out` (for writers of many names that keep one buffer).
+void AppendEncodedName(std::string& out, std::string_view name);
 
 // For free text on one line (paths, messages): only control and 8-bit bytes and % become %XX.
 std::string EncodeText(std::string_view text);
+void AppendEncodedText(std::string& out, std::string_view text);
 
 // %XX (either case of hex digits) becomes the byte; a % not followed by two hex digits stays
 // as it is, so a name that was never encoded comes through unchanged.

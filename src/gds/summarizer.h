@@ -43,7 +43,9 @@ class Summarizer {
  public:
   Summarizer(const std::uint8_t* data, std::size_t size, Diagnostics& diag, LayoutSummary& out,
              const SummaryOptions& options)
-      : data_(data), size_(size), diag_(diag), out_(out), options_(options), reader_(data, size) {}
+      : data_(data), size_(size), diag_(diag), out_(out), options_(options), reader_(data, size) {
+    for (int k = 0; k < 7; ++k) rules_[k] = &grammar_detail::RulesFor(static_cast<ElementKind>(k));
+  }
 
   // Reads the whole stream, or with SetPart() the structures from `start` up to the BGNSTR
   // at `stop` (0: to the end).
@@ -84,8 +86,11 @@ class Summarizer {
 
   // Element body (summary_element.cpp): reads the element started by `next` up to its end,
   // and the elements right after it, and returns the step of the first record that is not
-  // theirs, which `next` then holds.
+  // theirs, which `next` then holds. Elements in their plain form, nearly all, take a shorter
+  // way (PlainElements).
   Step ReadElements(ElementKind kind, Record& next);
+  bool PlainElements(ElementKind& kind, Record& next);
+  std::size_t PlainElement(ElementKind kind, std::uint64_t start, std::size_t at, std::size_t limit);
   void TakeValue(const Record& rec);
   void JoinPoints(const std::uint8_t* data, std::size_t size);
   void FinishElement();
@@ -134,6 +139,7 @@ class Summarizer {
   PairCounter pair_totals_;
   AsWrittenCheck as_written_;
   PendingElement el_;
+  const grammar_detail::KindRules* rules_[7];  // by ElementKind, at hand for every element
   std::vector<std::uint8_t> joined_;  // the points of an element with several XY records
   std::vector<Point> points_;
   std::uint32_t last_child_ = kNone;

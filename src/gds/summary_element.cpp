@@ -76,11 +76,166 @@ void Summarizer::JoinPoints(const std::uint8_t* data, std::size_t size) {
   el_.points = joined_.size() / 8;
 }
 
+namespace {
+
+constexpr std::size_t kPrefetchAhead = 2048;
+
+constexpr std::uint32_t Header(std::uint8_t type, std::uint8_t data_type, std::uint16_t length) {
+  return std::uint32_t{length} << 16 | std::uint32_t{type} << 8 | data_type;
+}
+
+}  // namespace
+
+// One element in its plain form, its start record at `start` and its other records from
+// `at`: each value record once and exactly as long as its value, one XY record, then ENDEL,
+// nothing that would raise a warning, all of it below `limit`. A record of a fixed length
+// advances by a constant chosen by a branch, which the processor predicts, instead of by the
+// length read from the record, which it would have to wait for. Leaves the element in el_,
+// counts its records and returns the offset after its ENDEL; 0 for an element in any other
+// form (nothing counted).
+std::size_t Summarizer::PlainElement(ElementKind kind, std::uint64_t start, std::size_t at, std::size_t limit) {
+  using namespace grammar_detail;
+  const KindRules& rules = *rules_[static_cast<int>(kind)];
+  el_ = PendingElement{};
+  el_.kind = static_cast<int>(kind);
+  el_.offset = start;
+  std::uint64_t taken = 0;  // bit per record type whose value was taken
+  bool xy = false;
+  std::uint64_t count = 0;
+  std::size_t p = at;
+  // Whether the records come in the format's order, so that the element is valid as it stands.
+  int rank = 0;
+  bool ordered = true;
+  // The usual beginning of a shape, LAYER and then its type record, in one comparison.
+  static constexpr std::uint8_t kTypeRecord[7] = {kDatatype, kDatatype, 0, 0, kTextType, kNodeType, kBoxType};
+  const std::uint8_t type_record = kTypeRecord[static_cast<int>(kind)];
+  if (type_record != 0 && limit - p >= 16) {
+    const std::uint64_t first = LoadU64(data_ + p), second = LoadU32(data_ + p + 6);
+    const std::uint64_t layer = std::uint64_t{Header(kLayer, kInt16, 6)} << 32 | 6;
+    if ((first & 0xFFFFFFFF0000FFFFull) == layer && second == Header(type_record, kInt16, 6) &&
+        rules[kLayer].cls == kField && rules[type_record].cls == kField) {
+      el_.layer = LoadU16(data_ + p + 4);
+      el_.datatype = LoadU16(data_ + p + 10);
+      taken = std::uint64_t{1} << kLayer | std::uint64_t{1} << type_record;
+      count = 2;
+      p += 12;
+      rank = kPlacings[type_record].rank;
+    }
+  }
+  for (;;) {
+    if (limit - p < 4) return 0;
+    const std::uint32_t h = LoadU32(data_ + p);
+    std::size_t length;
+    switch (h) {
+      case Header(kEndEl, kNoData, 4):
+        records_ += count + 1;
+        el_.as_written = ordered;
+        return p + 4;
+      case Header(kLayer, kInt16, 6):
+      case Header(kDatatype, kInt16, 6):
+      case Header(kTextType, kInt16, 6):
+      case Header(kPathType, kInt16, 6):
+      case Header(kNodeType, kInt16, 6):
+      case Header(kBoxType, kInt16, 6):
+      case Header(kSTrans, kBitArray, 6):
+      case Header(kPresentation, kBitArray, 6):
+      case Header(kElFlags, kBitArray, 6):
+        length = 6;
+        break;
+      case Header(kWidth, kInt32, 8):
+      case Header(kBgnExtn, kInt32, 8):
+      case Header(kEndExtn, kInt32, 8):
+      case Header(kPlex, kInt32, 8):
+      case Header(kColRow, kInt16, 8):
+        length = 8;
+        break;
+      case Header(kMag, kReal8, 12):
+      case Header(kAngle, kReal8, 12):
+        length = 12;
+        break;
+      default:
+        // Points, names and strings: their length is read.
+        length = h >> 16;
+        if ((h & 0xFFFF) == Header(kXY, kInt32, 0)) {
+          if (xy || length < 12 || (length - 4) % 8 != 0) return 0;
+          xy = true;
+          if (limit - p < length) return 0;
+          TakeValue(Record{p, kXY, kInt32, data_ + p + 4, length - 4});
+          p += length;
+          ++count;
+          ordered = ordered && kPlacings[kXY].rank > rank;
+          rank = kPlacings[kXY].rank;
+          // Most often ENDEL follows.
+          if (limit - p >= 4 && LoadU32(data_ + p) == Header(kEndEl, kNoData, 4)) {
+            records_ += count + 1;
+            el_.as_written = ordered;
+            return p + 4;
+          }
+          continue;
+        }
+        if ((h & 0xFFFF) != Header(kSName, kAscii, 0) && (h & 0xFFFF) != Header(kString, kAscii, 0)) return 0;
+        if (length < 4 || (length & 1)) return 0;
+        break;
+    }
+    if (limit - p < length) return 0;
+    const auto type = static_cast<std::uint8_t>(h >> 8);
+    const auto data_type = static_cast<std::uint8_t>(h);
+    const Rule r = rules[type];
+    const std::uint64_t bit = std::uint64_t{1} << type;  // every field type is below 64
+    if (r.cls != kField || r.data_type != data_type || (r.bytes != 0 && r.bytes + 4u != length) || (taken & bit))
+      return 0;
+    taken |= bit;
+    TakeValue(Record{p, type, data_type, data_ + p + 4, length - 4});
+    p += length;
+    ++count;
+    ordered = ordered && kPlacings[type].rank > rank;
+    rank = kPlacings[type].rank;
+  }
+}
+
+// Plain elements one after the other, starting with the one begun by `next`. True when they
+// were read to the ENDEL of the last, the reader standing after it; false when the element
+// begun by `next` (perhaps a later one than at the call) is not plain and is still to be
+// read, the reader standing after its start record.
+bool Summarizer::PlainElements(ElementKind& kind, Record& next) {
+  const std::size_t limit = std::min<std::size_t>(size_, watch_);
+  std::size_t at = reader_.offset();
+  if (at >= limit) return false;
+  // The start records of the elements chained below are checked to be without data.
+  bool plain_start = next.data_type == kNoData && next.size == 0;
+  for (;;) {
+    const std::size_t end = PlainElement(kind, next.offset, at, limit);
+    if (end == 0) {
+      reader_.Seek(at);
+      return false;
+    }
+    el_.as_written = el_.as_written && plain_start;
+    plain_start = true;
+    // Asks for the bytes a little ahead: a page boundary stops the processor's own fetching.
+    __builtin_prefetch(data_ + std::min(end + kPrefetchAhead, size_ - 1));
+    FinishElement();
+    // The start record of the next element, when it is plain too: a fixed step again.
+    const std::uint32_t h = limit - end >= 8 ? LoadU32(data_ + end) : 0;
+    if ((h & 0xFFFF00FF) != Header(0, kNoData, 4) || !ElementKindOfStart(static_cast<std::uint8_t>(h >> 8), kind)) {
+      reader_.Seek(end);
+      return true;
+    }
+    next = Record{end, static_cast<std::uint8_t>(h >> 8), kNoData, data_ + end + 4, 0};
+    ++records_;
+    at = end + 4;
+  }
+}
+
 Summarizer::Step Summarizer::ReadElements(ElementKind kind, Record& next) {
   ElementGrammar grammar;
   Record rec;
   in_header_ = false;
   for (;;) {  // one element
+    if (in_structure_ && PlainElements(kind, next)) {
+      const Step step = Next(next);
+      if (step != Step::kRecord || !ElementKindOfStart(next.type, kind)) return step;
+      continue;
+    }
     el_ = PendingElement{};
     el_.kind = static_cast<int>(kind);
     el_.offset = next.offset;

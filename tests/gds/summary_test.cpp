@@ -6,6 +6,7 @@
 
 #include "gds/hierarchy.h"
 #include "gds/layout_summary.h"
+#include "gds/stream_reader.h"
 #include "gds/stream_writer.h"
 #include "generated_layout.h"
 #include "library_builder.h"
@@ -391,6 +392,67 @@ TEST(ParallelSummary, GivesExactlyTheSerialResult) {
       ExpectSameSummary(bytes, 4, entry.path().filename().string());
     }
   }
+}
+
+// The same elements written plainly, and each with a property, which leaves the plain form
+// and makes the summary read them through the element grammar: one result but the records.
+TEST(Summary, ReadsPlainElementsAsTheElementGrammarReadsThem) {
+  const auto generated = Generated(5, 300000, true);
+  Diagnostics ignored;
+  StreamReader reader(generated.data(), generated.size(), ignored);
+  LibraryHeader header;
+  ASSERT_TRUE(reader.ReadLibraryHeader(header));
+  std::vector<std::pair<StructureHeader, std::vector<Element>>> structures;
+  while (reader.NextStructure()) {
+    std::vector<Element> elements;
+    for (Element e; reader.NextElement(e);) elements.push_back(e);
+    structures.emplace_back(reader.structure(), std::move(elements));
+  }
+  std::size_t elements = 0;
+  Result results[2];
+  for (int with_property = 0; with_property < 2; ++with_property) {
+    MemorySink sink;
+    {
+      RecordWriter w(sink, 0);
+      WriteLibraryHeader(w, header);
+      std::uint32_t k = 0;
+      for (const auto& [structure, list] : structures) {
+        WriteStructureBegin(w, structure);
+        for (Element e : list) {
+          // Scattered layer and type numbers, so that one read wrong shows in their sets.
+          if (e.layer) e.layer = static_cast<std::uint16_t>(++k * 40503u);
+          if (e.datatype) e.datatype = static_cast<std::uint16_t>(k * 10007u);
+          if (with_property) e.properties.push_back({7, "P"});
+          WriteElement(w, e);
+          elements += with_property;
+        }
+        WriteStructureEnd(w, structure);
+      }
+      ASSERT_TRUE(WriteLibraryEnd(w));
+    }
+    results[with_property] = Scan(sink.bytes);
+    ASSERT_TRUE(results[with_property].ok);
+  }
+  const LayoutSummary &plain = results[0].summary, &general = results[1].summary;
+  EXPECT_EQ(general.records, plain.records + 2 * elements);
+  EXPECT_EQ(plain.listed, general.listed);
+  EXPECT_EQ(plain.layers.Values(), general.layers.Values());
+  EXPECT_EQ(plain.datatypes.Values(), general.datatypes.Values());
+  EXPECT_EQ(results[0].diagnostics.warning_count(), results[1].diagnostics.warning_count());
+  ASSERT_EQ(plain.structures.size(), general.structures.size());
+  for (std::size_t i = 0; i < plain.structures.size(); ++i) {
+    SCOPED_TRACE(plain.structures[i].name);
+    EXPECT_EQ(plain.structures[i].counts, general.structures[i].counts);
+    EXPECT_EQ(plain.structures[i].local, general.structures[i].local);
+  }
+  ASSERT_EQ(plain.references.size(), general.references.size());
+  for (std::size_t i = 0; i < plain.references.size(); ++i) {
+    const Reference &a = plain.references[i], &b = general.references[i];
+    EXPECT_TRUE(a.child == b.child && a.array == b.array && a.reflect == b.reflect && a.columns == b.columns &&
+                a.rows == b.rows && a.mag == b.mag && a.angle == b.angle && a.points[0] == b.points[0] &&
+                a.points[1] == b.points[1] && a.points[2] == b.points[2]) << "reference " << i;
+  }
+  EXPECT_GT(elements, 1000u);
 }
 
 TEST(ParallelSummary, KeepsTheFirstDefinitionWhenPartsShareAName) {

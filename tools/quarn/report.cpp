@@ -1,7 +1,9 @@
 #include "quarn/report.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace korvex::quarn {
 namespace {
@@ -11,20 +13,79 @@ using gds::EncodeText;
 using gds::Hierarchy;
 using gds::LayoutSummary;
 
-std::string NumberList(const gds::NumberSet& set, std::vector<std::string>& lines) {
-  std::string line;
-  const std::vector<std::uint16_t> values = set.Values();
-  for (std::uint16_t v : values) {
-    const std::string n = std::to_string(v);
-    if (!line.empty() && line.size() + 1 + n.size() > 70) {
-      lines.push_back(line);
-      line.clear();
+template <typename Integer>
+void AppendDecimal(std::string& out, Integer v) {
+  char buf[24];
+  out.append(buf, static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, v).ptr - buf));
+}
+
+// `value` database units in user units with as many decimals as needed to be exact.
+void AppendUserUnits(std::string& out, std::int64_t value, const UnitDecimals& units) {
+  const std::uint64_t v = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  std::uint64_t whole = v / units.resolution;
+  const std::uint64_t rest = v % units.resolution;
+  char digits[32];
+  std::size_t length = 0;
+  if (rest != 0 && units.scale != 0) {
+    length = units.digits;
+    auto frac = static_cast<std::uint64_t>(static_cast<unsigned __int128>(rest) * units.scale);
+    for (std::size_t i = length; i-- > 0; frac /= 10) digits[i] = static_cast<char>('0' + frac % 10);
+  } else if (rest != 0) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.12f", double(rest) / double(units.resolution));
+    if (buf[0] == '1') {
+      ++whole;  // within half of the last decimal below the next whole unit: rounded up to it
+    } else {
+      length = std::strlen(buf + 2);  // after "0."
+      std::memcpy(digits, buf + 2, length);
     }
-    if (!line.empty()) line += ',';
+  }
+  while (length > 0 && digits[length - 1] == '0') --length;
+  if (value < 0) out += '-';
+  AppendDecimal(out, whole);
+  if (length == 0) return;
+  out += '.';
+  out.append(digits, length);
+}
+
+// Every structure's name in the %XX form, encoded once into one buffer.
+class EncodedNames {
+ public:
+  explicit EncodedNames(const LayoutSummary& s) {
+    ends_.reserve(s.structures.size());
+    for (const gds::StructureSummary& st : s.structures) {
+      gds::AppendEncodedName(text_, st.name);
+      ends_.push_back(text_.size());
+    }
+  }
+  std::string_view operator[](std::uint32_t i) const {
+    const std::size_t start = i == 0 ? 0 : ends_[i - 1];
+    return {text_.data() + start, ends_[i] - start};
+  }
+
+ private:
+  std::string text_;
+  std::vector<std::size_t> ends_;
+};
+
+// The numbers comma-separated, in lines of at most 70 characters (a longer number alone).
+void NumberLines(const std::vector<std::uint16_t>& values, ReportSink& out) {
+  std::size_t line = 0;  // characters on the current line
+  for (std::uint16_t v : values) {
+    char buf[8];
+    const auto n = static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, v).ptr - buf);
+    if (line != 0 && line + 1 + n > 70) {
+      out.EndLine();
+      line = 0;
+    }
+    if (line != 0) {
+      out.Add(',');
+      ++line;
+    }
+    out.Add(std::string_view(buf, n));
     line += n;
   }
-  if (!line.empty()) lines.push_back(line);
-  return std::to_string(values.size());
+  if (line != 0) out.EndLine();
 }
 
 // The nearest database unit, halves away from zero: where the flattened geometry lands when
@@ -56,7 +117,7 @@ struct Drawing {
 };
 
 // Lines of the full drawing of each structure, saturating; back edges count as one line pair.
-std::uint64_t FullLines(const LayoutSummary& s, const std::vector<std::vector<std::uint32_t>>& children,
+std::uint64_t FullLines(const LayoutSummary& s, const gds::ChildLists& children,
                         const Drawing& d) {
   const std::size_t n = s.structures.size();
   constexpr std::uint64_t kCap = std::uint64_t(1) << 62;
@@ -99,24 +160,18 @@ std::uint64_t FullLines(const LayoutSummary& s, const std::vector<std::vector<st
   return total;
 }
 
-void DrawHierarchy(const LayoutSummary& s, const std::vector<std::vector<std::uint32_t>>& children,
-                   Drawing& d, ReportSink& out) {
+void DrawHierarchy(const LayoutSummary& s, const gds::ChildLists& children,
+                   const EncodedNames& names, Drawing& d, ReportSink& out) {
   const std::size_t n = s.structures.size();
   std::vector<bool> on_path(n, false), drawn_full(n, false);
-  std::vector<std::string> names(n);
-  auto name = [&](std::uint32_t i) -> const std::string& {
-    if (names[i].empty()) names[i] = EncodeName(s.structures[i].name);
-    return names[i];
-  };
   struct Frame {
     std::uint32_t node;
     std::size_t next;
   };
   std::vector<Frame> stack;
   std::string prefix;  // "  |  " per level above the current children
-  std::string line;
   for (std::uint32_t root : d.roots) {
-    out.Line(name(root));
+    out.Line(names[root]);
     on_path[root] = true;
     stack.push_back({root, 0});
     prefix.clear();
@@ -130,21 +185,23 @@ void DrawHierarchy(const LayoutSummary& s, const std::vector<std::vector<std::ui
         continue;
       }
       const std::uint32_t c = children[f.node][f.next++];
-      line.assign(prefix).append("  |");
-      out.Line(line);
-      line.assign(prefix).append("  |__ ").append(name(c));
+      out.Add(prefix);
+      out.Line("  |");
+      out.Add(prefix);
+      out.Add("  |__ ");
+      out.Add(names[c]);
       if (!s.structures[c].defined) {
-        out.Line(line.append(" (UNDEFINED)"));
+        out.Line(" (UNDEFINED)");
       } else if (on_path[c]) {
-        out.Line(line.append(" (RECURSIVE)"));
+        out.Line(" (RECURSIVE)");
       } else if (children[c].empty() || (d.shortened && drawn_full[c])) {
-        out.Line(line);
+        out.EndLine();
         drawn_full[c] = true;
       } else if (stack.size() >= d.max_depth) {
-        out.Line(line);
+        out.EndLine();
         d.depth_cut = true;
       } else {
-        out.Line(line);
+        out.EndLine();
         on_path[c] = true;
         stack.push_back({c, 0});
         prefix.append("  |  ");
@@ -155,35 +212,23 @@ void DrawHierarchy(const LayoutSummary& s, const std::vector<std::vector<std::ui
 
 }  // namespace
 
-std::string FormatUserUnits(std::int64_t value, std::int64_t resolution) {
-  if (resolution <= 0) resolution = 1;
-  std::string out;
-  std::uint64_t v = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  const auto res = static_cast<std::uint64_t>(resolution);
-  if (value < 0) out += '-';
-  out += std::to_string(v / res);
-  const std::uint64_t rest = v % res;
-  if (rest == 0) return out;
+UnitDecimals::UnitDecimals(std::int64_t dbu_per_user_unit)
+    : resolution(dbu_per_user_unit > 0 ? static_cast<std::uint64_t>(dbu_per_user_unit) : 1) {
   // A resolution of the form 2^a 5^b gives a finite decimal fraction of max(a, b) digits.
-  std::uint64_t m = res;
+  std::uint64_t m = resolution;
   int twos = 0, fives = 0;
   while (m % 2 == 0) { m /= 2; ++twos; }
   while (m % 5 == 0) { m /= 5; ++fives; }
-  std::string digits;
-  if (m == 1 && std::max(twos, fives) <= 18) {
-    const int d = std::max(twos, fives);
-    std::uint64_t p = 1;
-    for (int i = 0; i < d; ++i) p *= 10;
-    const unsigned __int128 frac = static_cast<unsigned __int128>(rest) * (p / res);
-    digits = std::to_string(static_cast<std::uint64_t>(frac));
-    digits.insert(0, static_cast<std::size_t>(d) - digits.size(), '0');
-  } else {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.12f", double(rest) / double(res));
-    digits = buf + 2;  // after "0."
-  }
-  while (!digits.empty() && digits.back() == '0') digits.pop_back();
-  if (!digits.empty()) out += '.' + digits;
+  if (m != 1 || std::max(twos, fives) > 18) return;
+  digits = static_cast<std::size_t>(std::max(twos, fives));
+  std::uint64_t p = 1;
+  for (std::size_t i = 0; i < digits; ++i) p *= 10;
+  scale = p / resolution;
+}
+
+std::string FormatUserUnits(std::int64_t value, std::int64_t resolution) {
+  std::string out;
+  AppendUserUnits(out, value, UnitDecimals(resolution));
   return out;
 }
 
@@ -200,6 +245,12 @@ std::string UserUnitsText(double m) {
   return buf;
 }
 
+void ReportSink::Number(std::uint64_t value) { AppendDecimal(buffer_, value); }
+
+void ReportSink::Signed(std::int64_t value) { AppendDecimal(buffer_, value); }
+
+void ReportSink::UserUnits(std::int64_t value, const UnitDecimals& units) { AppendUserUnits(buffer_, value, units); }
+
 bool ReportSink::Flush() {
   if (!buffer_.empty() && ok_) {
     if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) ok_ = false;
@@ -211,14 +262,15 @@ bool ReportSink::Flush() {
 void WriteReport(const LayoutSummary& s, const Hierarchy& h, const gds::Diagnostics& diagnostics,
                  const ReportOptions& options, ReportSink& out) {
   const std::size_t n = s.structures.size();
-  const std::vector<std::vector<std::uint32_t>> children = gds::AllDistinctChildren(s);
+  const gds::ChildLists children = gds::AllDistinctChildren(s);
 
   // Roots: the structures nobody references, then any structure reachable only through a
   // reference cycle (otherwise it would vanish from the drawing).
   Drawing drawing;
   std::vector<bool> reached(n, false);
+  std::vector<std::uint32_t> todo;
   auto reach = [&](std::uint32_t root) {
-    std::vector<std::uint32_t> todo{root};
+    todo.assign(1, root);
     reached[root] = true;
     while (!todo.empty()) {
       const std::uint32_t x = todo.back();
@@ -251,17 +303,28 @@ void WriteReport(const LayoutSummary& s, const Hierarchy& h, const gds::Diagnost
                                     [&](std::uint32_t r) { return h.depth[r] > drawing.max_depth; });
 
   const std::int64_t resolution = s.header.DbuPerUserUnit() > 0 ? s.header.DbuPerUserUnit() : 1000;
+  const EncodedNames names(s);
 
   // 1. Header.
   out.Line("quarn.exe GDSII scan report");
-  out.Line("Input file: " + EncodeText(options.input_path));
-  if (options.compressed_size > 0)
-    out.Line("File size: " + std::to_string(options.file_size) + " bytes (gzip-compressed: " +
-             std::to_string(options.compressed_size) + " bytes)");
-  else
-    out.Line("File size: " + std::to_string(options.file_size) + " bytes");
-  out.Line("GDSII version: " + std::to_string(s.header.version));
-  out.Line("Library name: " + EncodeName(s.header.name));
+  out.Add("Input file: ");
+  out.Text(options.input_path);
+  out.EndLine();
+  out.Add("File size: ");
+  out.Number(options.file_size);
+  if (options.compressed_size > 0) {
+    out.Add(" bytes (gzip-compressed: ");
+    out.Number(options.compressed_size);
+    out.Line(" bytes)");
+  } else {
+    out.Line(" bytes");
+  }
+  out.Add("GDSII version: ");
+  out.Signed(s.header.version);
+  out.EndLine();
+  out.Add("Library name: ");
+  out.Name(s.header.name);
+  out.EndLine();
   {
     const auto& d = s.header.dates;
     char buf[64];
@@ -273,97 +336,137 @@ void WriteReport(const LayoutSummary& s, const Hierarchy& h, const gds::Diagnost
     std::snprintf(buf, sizeof buf, "Database unit: %.12g m", s.header.metre_unit.value());
     out.Line(buf);
   }
-  out.Line("Structures: " + std::to_string(s.listed.size()));
-  out.Line("Independent structures: " + std::to_string(drawing.roots.size() - drawing.cycle_roots.size()));
-  if (s.skipped_context_info) out.Line("Skipped: the editor metadata structure " + std::string(gds::kContextInfoName));
+  out.Add("Structures: ");
+  out.Number(s.listed.size());
+  out.EndLine();
+  out.Add("Independent structures: ");
+  out.Number(drawing.roots.size() - drawing.cycle_roots.size());
+  out.EndLine();
+  if (s.skipped_context_info) {
+    out.Add("Skipped: the editor metadata structure ");
+    out.Line(gds::kContextInfoName);
+  }
   if (!h.undefined.empty()) {
-    std::string line = "Undefined structures referenced: " + std::to_string(h.undefined.size());
-    for (std::size_t i = 0; i < h.undefined.size() && i < 20; ++i) line += (i ? ", " : ": ") + EncodeName(s.structures[h.undefined[i]].name);
-    out.Line(line);
+    out.Add("Undefined structures referenced: ");
+    out.Number(h.undefined.size());
+    for (std::size_t i = 0; i < h.undefined.size() && i < 20; ++i) {
+      out.Add(i ? ", " : ": ");
+      out.Add(names[h.undefined[i]]);
+    }
+    out.EndLine();
   }
   if (h.cycle_count > 0) {
-    out.Line("Reference cycles: " + std::to_string(h.cycle_count) + " (cut where they close, drawn (RECURSIVE))");
+    out.Add("Reference cycles: ");
+    out.Number(h.cycle_count);
+    out.Line(" (cut where they close, drawn (RECURSIVE))");
     for (const auto& cycle : h.cycles) {
-      std::string line = "Reference cycle:";
-      for (std::uint32_t c : cycle) line += ' ' + EncodeName(s.structures[c].name) + " ->";
-      line += ' ' + EncodeName(s.structures[cycle.front()].name);
-      out.Line(line);
+      out.Add("Reference cycle:");
+      for (std::uint32_t c : cycle) {
+        out.Add(' ');
+        out.Add(names[c]);
+        out.Add(" ->");
+      }
+      out.Add(' ');
+      out.Add(names[cycle.front()]);
+      out.EndLine();
     }
   }
   if (!drawing.cycle_roots.empty()) {
-    out.Line("Drawn as roots although referenced (reachable only through a cycle): " +
-             std::to_string(drawing.cycle_roots.size()));
+    out.Add("Drawn as roots although referenced (reachable only through a cycle): ");
+    out.Number(drawing.cycle_roots.size());
+    out.EndLine();
   }
   if (drawing.shortened) {
-    out.Line("Hierarchy drawing shortened: the full drawing would take " + std::to_string(full) +
-             " lines (limit " + std::to_string(options.max_lines) +
-             "); later repeats of a subtree already drawn show only their own line");
+    out.Add("Hierarchy drawing shortened: the full drawing would take ");
+    out.Number(full);
+    out.Add(" lines (limit ");
+    out.Number(options.max_lines);
+    out.Line("); later repeats of a subtree already drawn show only their own line");
   }
   if (too_deep) {
-    out.Line("Hierarchy drawing cut: references more than " + std::to_string(drawing.max_depth) +
-             " levels down are left out");
+    out.Add("Hierarchy drawing cut: references more than ");
+    out.Number(drawing.max_depth);
+    out.Line(" levels down are left out");
   }
   for (const gds::Issue& issue : diagnostics.issues()) {
-    out.Line((issue.fatal ? "Error: " : "Warning: ") + EncodeText(issue.Text()) +
-             (issue.fatal ? "; the scan stopped there and reports what was read before" : ""));
+    out.Add(issue.fatal ? "Error: " : "Warning: ");
+    out.Text(issue.Text());
+    if (issue.fatal) out.Add("; the scan stopped there and reports what was read before");
+    out.EndLine();
   }
-  if (diagnostics.warning_count() > 0) out.Line("Warnings: " + std::to_string(diagnostics.warning_count()));
-  out.Line("");
+  if (diagnostics.warning_count() > 0) {
+    out.Add("Warnings: ");
+    out.Number(diagnostics.warning_count());
+    out.EndLine();
+  }
+  out.EndLine();
 
   // 2. Structure list.
   out.Line("STRUCTURE_LIST");
-  std::vector<std::string> names;
-  names.reserve(s.listed.size());
   for (std::size_t i = 0; i < s.listed.size(); ++i) {
-    names.push_back(EncodeName(s.structures[s.listed[i]].name));
-    out.Line(std::to_string(i + 1) + ") " + names.back());
+    out.Number(i + 1);
+    out.Add(") ");
+    out.Line(names[s.listed[i]]);
   }
-  out.Line("");
+  out.EndLine();
 
   // 3, 4. Layers and datatypes.
-  std::vector<std::string> lines;
-  const std::string layer_count = NumberList(s.layers, lines);
+  const std::vector<std::uint16_t> layers = s.layers.Values();
   out.Line("LAYERS_CONTAINING_DATA");
-  out.Line("Layers with data: " + layer_count);
-  for (const std::string& l : lines) out.Line(l);
-  out.Line("");
-  lines.clear();
-  const std::string datatype_count = NumberList(s.datatypes, lines);
+  out.Add("Layers with data: ");
+  out.Number(layers.size());
+  out.EndLine();
+  NumberLines(layers, out);
+  out.EndLine();
+  const std::vector<std::uint16_t> datatypes = s.datatypes.Values();
   out.Line("DATATYPES_USED");
-  out.Line("Datatypes in use (DATATYPE, TEXTTYPE, BOXTYPE, NODETYPE): " + datatype_count);
-  for (const std::string& l : lines) out.Line(l);
-  out.Line("");
+  out.Add("Datatypes in use (DATATYPE, TEXTTYPE, BOXTYPE, NODETYPE): ");
+  out.Number(datatypes.size());
+  out.EndLine();
+  NumberLines(datatypes, out);
+  out.EndLine();
 
   // 5. Element counts, in list order.
   out.Line("STRUCTURE_ELEMENT_COUNTS");
   out.Line("Structure (Boundary, Path, ARef, SRef, Text)");
-  std::string row;
-  for (std::size_t i = 0; i < s.listed.size(); ++i) {
-    const auto& c = s.structures[s.listed[i]].counts;
-    row.assign(names[i]).append(" (");
-    for (int k : {0, 1, 3, 2, 4}) row.append(std::to_string(c[k])).append(k == 4 ? ")" : ", ");
-    out.Line(row);
+  for (std::uint32_t i : s.listed) {
+    const auto& c = s.structures[i].counts;
+    out.Add(names[i]);
+    out.Add(" (");
+    for (int k : {0, 1, 3, 2, 4}) {
+      out.Number(c[k]);
+      out.Add(k == 4 ? ")" : ", ");
+    }
+    out.EndLine();
   }
-  out.Line("");
+  out.EndLine();
 
   // 6. Extents in user units.
   out.Line("STRUCTURE EXTENTS");
-  out.Line("Resolution: " + std::to_string(resolution));
-  out.Line("User Units: " + UserUnitsText(s.header.MetresPerUserUnit() > 0 ? s.header.MetresPerUserUnit() : 1e-6));
+  out.Add("Resolution: ");
+  out.Signed(resolution);
+  out.EndLine();
+  out.Add("User Units: ");
+  out.Line(UserUnitsText(s.header.MetresPerUserUnit() > 0 ? s.header.MetresPerUserUnit() : 1e-6));
   out.Line("Structure (MinX, MinY, MaxX, MaxY)");
-  for (std::size_t i = 0; i < s.listed.size(); ++i) {
+  const UnitDecimals units(resolution);
+  for (std::uint32_t i : s.listed) {
     std::int64_t v[4];
-    GridBox(h.extents[s.listed[i]], v);
-    row.assign(names[i]).append(" (");
-    for (int k = 0; k < 4; ++k) row.append(FormatUserUnits(v[k], resolution)).append(k == 3 ? ")" : ", ");
-    out.Line(row);
+    GridBox(h.extents[i], v);
+    out.Add(names[i]);
+    out.Add(" (");
+    for (int k = 0; k < 4; ++k) {
+      out.UserUnits(v[k], units);
+      out.Add(k == 3 ? ")" : ", ");
+    }
+    out.EndLine();
   }
-  out.Line("");
+  out.EndLine();
 
   // 7. The hierarchy, last.
   out.Line("HIERARCHY of INDEPENDENT STRUCTURES");
-  out.Line("");
-  DrawHierarchy(s, children, drawing, out);
+  out.EndLine();
+  DrawHierarchy(s, children, names, drawing, out);
 }
 
 }  // namespace korvex::quarn

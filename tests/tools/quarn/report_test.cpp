@@ -139,6 +139,11 @@ TEST(FormatUserUnits, WritesAsManyDecimalsAsNeededToBeExact) {
   EXPECT_EQ(FormatUserUnits(1, 1000000), "0.000001");
   EXPECT_EQ(FormatUserUnits(7, 1), "7");
   EXPECT_EQ(FormatUserUnits(1, 3), "0.333333333333");
+  // A fraction that rounds up to a whole unit carries into it instead of vanishing.
+  constexpr std::int64_t kOdd = 3000000000001;
+  EXPECT_EQ(FormatUserUnits(3 * kOdd - 1, kOdd), "3");
+  EXPECT_EQ(FormatUserUnits(1 - 3 * kOdd, kOdd), "-3");
+  EXPECT_EQ(FormatUserUnits(2 * kOdd + 1, kOdd), "2");
   EXPECT_EQ(FormatUserUnits(-2147483648LL, 1000), "-2147483.648");
 }
 
