@@ -186,9 +186,50 @@ void StorePoints(const std::vector<gds::Point>& points, std::uint8_t* p) {
   }
 }
 
+// A whole-number placement as the four coefficients and displacement it comes to, for the
+// points of a kept structure known to stay within the 32-bit range wherever it is placed so:
+// they move from record to record with no check per point. The same numbers as
+// WholeTransform::Apply.
+struct Mover {
+  std::int64_t xx = 1, xy = 0, yx = 0, yy = 1, dx = 0, dy = 0;
+
+  Mover() = default;
+  explicit Mover(const gds::WholeTransform& w) : dx(w.dx), dy(w.dy) {
+    const std::int64_t r = w.reflect ? -1 : 1;
+    xx = w.mag * w.cos;
+    xy = -r * w.mag * w.sin;
+    yx = w.mag * w.sin;
+    yy = r * w.mag * w.cos;
+  }
+  void Move(const std::uint8_t* from, std::uint8_t* to, std::size_t points) const {
+    // Copies: the stores below may not alias them.
+    const std::int64_t a = xx, b = xy, c = yx, d = yy, e = dx, f = dy;
+    for (std::size_t i = 0; i < points; ++i, from += 8, to += 8) {
+      const std::int64_t x = gds::LoadI32(from), y = gds::LoadI32(from + 4);
+      gds::StoreU32(to, static_cast<std::uint32_t>(a * x + b * y + e));
+      gds::StoreU32(to + 4, static_cast<std::uint32_t>(c * x + d * y + f));
+    }
+  }
+};
+
+// Whether `w` keeps every point of `box` within the 32-bit range (the corners bound the rest).
+bool KeepsInRange(const gds::WholeTransform& w, const gds::Box& box) {
+  if (box.empty()) return true;
+  const double xs[2] = {box.min_x, box.max_x}, ys[2] = {box.min_y, box.max_y};
+  for (double x : xs)
+    for (double y : ys) {
+      gds::Point p{static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};
+      if (!w.Apply(p)) return false;
+    }
+  return true;
+}
+
 struct Frame {
   std::uint32_t structure = 0;
   gds::FlatTransform transform;
+  std::optional<gds::WholeTransform> whole;  // the same, when it is one
+  bool mover_fits = false;  // `mover` places every kept point within range
+  Mover mover;
   std::unique_ptr<gds::StreamReader> reader;
   CachedStructure* cached = nullptr;  // when the structure is kept
   std::size_t next = 0;               // its next item
@@ -300,11 +341,17 @@ void Exploder::Push(std::uint32_t s, const gds::FlatTransform& t) {
   Frame& f = stack_[depth_++];
   f.structure = s;
   f.transform = t;
+  f.whole = gds::WholeOf(t);
   f.expanding = false;
   f.cached = cache_[s].get();
   f.next = 0;
   f.item = nullptr;
+  f.mover_fits = false;
   if (f.cached != nullptr) {
+    if (f.whole && KeepsInRange(*f.whole, f.cached->box())) {
+      f.mover_fits = true;
+      f.mover = Mover(*f.whole);
+    }
     for (PairKey p : f.cached->dropped()) pairs_.Count(p, false);
     placed_.Add(f.cached->counts());
   } else {
@@ -428,10 +475,11 @@ bool Exploder::PlaceKept(Frame& f, const CachedItem& item) {
   if (item.size > 65536) return false;
   const std::span<const std::uint8_t> records = f.cached->RecordsOf(item);
   const bool moved = !t.identity();
-  if (moved) {
+  // A path keeps its records (its width unmagnified) only where it keeps its outline.
+  if (moved && item.kind == gds::ElementKind::kPath && !gds::PlacementKeepsOutline(item.one_point, t)) return false;
+  const bool checked = moved && !f.mover_fits;
+  if (checked) {
     LoadPoints(records.data() + item.xy, item.points, scratch_);
-    // A path keeps its records (its width unmagnified) only where it keeps its outline.
-    if (item.kind == gds::ElementKind::kPath && !gds::PlacementKeepsOutline(scratch_, t)) return false;
     if (!gds::TransformPoints(t, scratch_)) return false;
   }
   BeginTop();
@@ -441,7 +489,8 @@ bool Exploder::PlaceKept(Frame& f, const CachedItem& item) {
   std::uint8_t* p = out_->records().Reserve(records.size());
   if (p == nullptr) return true;  // the writer keeps the error; the next check reports it
   std::memcpy(p, records.data(), records.size());
-  if (moved) StorePoints(scratch_, p + item.xy);
+  if (checked) StorePoints(scratch_, p + item.xy);
+  else if (moved) f.mover.Move(records.data() + item.xy, p + item.xy, item.points);
   return true;
 }
 

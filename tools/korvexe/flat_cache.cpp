@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "gds/bytes.h"
+#include "gds/path_outline.h"
+#include "gds/polygon.h"
 #include "gds/record.h"
 #include "gds/stream_writer.h"
 #include "korvexe/run_control.h"
@@ -80,6 +82,8 @@ bool CachedStructure::Add(const gds::Element& e, std::optional<PairKey> pair, El
     }
     at += length;
   }
+  item.one_point = gds::OnePoint(e.xy);
+  box_.Add(gds::PointsBox(e.xy.data(), e.xy.size()));
   bytes_.insert(bytes_.end(), records.begin(), records.end());
   items_.push_back(item);
   return true;

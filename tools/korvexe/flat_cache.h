@@ -26,6 +26,7 @@ struct CachedItem {
   std::uint32_t xy = 0;          // of its XY payload from `at` (with `points`)
   std::uint16_t points = 0;
   gds::ElementKind kind = gds::ElementKind::kBoundary;
+  bool one_point = false;        // all its points alike
   std::optional<PairKey> pair;   // as it was read
 };
 
@@ -57,6 +58,8 @@ class CachedStructure {
   void Finish();
 
   const std::vector<CachedItem>& items() const { return items_; }
+  // Around the points of every element kept as records.
+  const gds::Box& box() const { return box_; }
   const std::vector<PairKey>& dropped() const { return dropped_; }
   FilterCounts& counts() { return counts_; }
   const FilterCounts& counts() const { return counts_; }
@@ -78,6 +81,7 @@ class CachedStructure {
   std::vector<CachedItem> items_;
   std::vector<PairKey> dropped_;
   FilterCounts counts_;  // what the shape options did to its elements
+  gds::Box box_;
   gds::Diagnostics ignored_{0};
   std::unique_ptr<gds::StreamReader> reader_;  // made at the first element read back
 };
