@@ -61,10 +61,15 @@ for size in "${sizes[@]}"; do
   cat "$gds" >/dev/null  # into the page cache
   : >"$work/explode.txt"
   cp_times="" synced_times=""
+  # Each timing starts with nothing left to write back (of this or of other programs):
+  # otherwise the one after a large write waits for that.
   for ((i = 0; i < runs; i++)); do
+    sync
     explode
+    sync
     cp_times+="$(seconds copy_plain)"$'\n'
     rm -f "$copy"
+    sync
     synced_times+="$(seconds copy_synced)"$'\n'
     rm -f "$copy"
   done
