@@ -325,7 +325,8 @@ class Exploder {
   std::uint64_t cache_peak_ = 0;
   std::uint32_t top_ = 0;
   std::vector<std::unique_ptr<CachedStructure>> cache_;
-  std::vector<std::uint32_t> kept_list_;  // structures in `cache_` (some maybe forgotten since)
+  std::vector<std::uint32_t> kept_list_;  // structures in `cache_`
+  std::vector<std::uint32_t> scratch_list_;
   ElementEncoder encoder_;
   std::vector<bool> counted_;  // the filter's counts cover each structure once
   std::vector<gds::Point> scratch_;
@@ -368,7 +369,8 @@ void Exploder::Push(std::uint32_t s, const gds::FlatTransform& t) {
 void Exploder::ChooseKept(std::uint32_t top) {
   for (std::uint32_t s : wanted_list_) wanted_[s] = false;
   wanted_list_.clear();
-  std::vector<std::uint32_t> candidates;
+  std::vector<std::uint32_t>& candidates = scratch_list_;
+  candidates.clear();
   for (std::uint32_t s : placements_.Count(top))
     if (s != top && placements_.placements(s) >= 2 && !refused_[s]) candidates.push_back(s);
   std::stable_sort(candidates.begin(), candidates.end(), [this](std::uint32_t a, std::uint32_t b) {
@@ -384,13 +386,12 @@ void Exploder::ChooseKept(std::uint32_t top) {
     wanted_[s] = true;
     wanted_list_.push_back(s);
   }
-  std::vector<std::uint32_t> still;
+  std::size_t still = 0;
   for (std::uint32_t s : kept_list_) {
-    if (!cache_[s]) continue;
-    if (wanted_[s]) still.push_back(s);
-    else Forget(s);
+    if (!wanted_[s]) Forget(s);
+    else kept_list_[still++] = s;
   }
-  kept_list_.swap(still);
+  kept_list_.resize(still);
 }
 
 void Exploder::Forget(std::uint32_t s) {

@@ -26,7 +26,8 @@ const std::vector<std::uint32_t>& PlacementCounter::Count(std::uint32_t top) {
   // Children before parents (depth first, without recursion: chains may be very deep), then
   // reversed. `position_` marks a structure met; a child met before its walk ended is on the
   // walk (a cycle) or done.
-  std::vector<std::pair<std::uint32_t, std::size_t>> walk;  // structure, next reference
+  std::vector<std::pair<std::uint32_t, std::size_t>>& walk = walk_;
+  walk.clear();
   position_[top] = 1;
   walk.emplace_back(top, 0);
   while (!walk.empty()) {

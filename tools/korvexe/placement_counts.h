@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "gds/layout_summary.h"
@@ -26,6 +27,7 @@ class PlacementCounter {
   std::vector<std::uint64_t> placements_;
   std::vector<std::uint32_t> position_;  // in `order_`, plus one (0: not in the tree)
   std::vector<std::uint32_t> order_;
+  std::vector<std::pair<std::uint32_t, std::size_t>> walk_;  // structure, next reference
 };
 
 }  // namespace korvex::engine
