@@ -429,6 +429,9 @@ void Exploder::Keep(std::uint32_t s) {
     const char* fault = gds::ElementFault(gds::FactsOf(e));
     fits = fault != nullptr ? cached->AddLeftOut(e, fault) : cached->Add(e, pair, encoder_);
   }
+  // Its pages in the input are given back at once: kept, it does not need them again.
+  const std::uint64_t from = in_.summary.structures[s].offset;
+  in_.file.Release(from, from + record_bytes_[s]);
   if (!fits) {
     wanted_[s] = false;
     refused_[s] = true;
