@@ -405,7 +405,10 @@ void Exploder::Forget(std::uint32_t s) {
 void Exploder::Keep(std::uint32_t s) {
   gds::StreamReader reader(in_.data(), in_.size(), ignored_);
   reader.Seek(in_.summary.structures[s].offset);
-  if (!reader.NextStructure()) return;
+  if (!reader.NextStructure()) {
+    wanted_[s] = false;
+    return;
+  }
   auto cached = std::make_unique<CachedStructure>(budget_ - cache_bytes_, record_bytes_[s],
                                                   ElementsOf(in_.summary.structures[s]));
   FilterCounts& counts = cached->counts();
