@@ -53,22 +53,25 @@ FlatTransform Compose(const FlatTransform& parent, const Transform& child) {
   return f;
 }
 
-bool TransformPoints(const FlatTransform& t, std::vector<Point>& points) {
-  // Quarter turns with whole magnification and displacement, the usual case: whole numbers
-  // all the way, no rounding needed.
+std::optional<WholeTransform> WholeOf(const FlatTransform& t) {
   const bool whole = (t.cos == 0 || t.sin == 0) && t.mag == std::floor(t.mag) && t.dx == std::floor(t.dx) &&
                      t.dy == std::floor(t.dy) && std::fabs(t.mag) < 65536 && std::fabs(t.dx) < 4e18 &&
                      std::fabs(t.dy) < 4e18;
-  if (whole) {
-    const std::int64_t c = static_cast<std::int64_t>(t.cos), s = static_cast<std::int64_t>(t.sin);
-    const std::int64_t m = static_cast<std::int64_t>(t.mag);
-    const std::int64_t dx = static_cast<std::int64_t>(t.dx), dy = static_cast<std::int64_t>(t.dy);
-    for (Point& p : points) {
-      const std::int64_t x = p.x * m, y = (t.reflect ? -std::int64_t{p.y} : std::int64_t{p.y}) * m;
-      const std::int64_t ox = x * c - y * s + dx, oy = x * s + y * c + dy;
-      if (ox < INT32_MIN || ox > INT32_MAX || oy < INT32_MIN || oy > INT32_MAX) return false;
-      p = {static_cast<std::int32_t>(ox), static_cast<std::int32_t>(oy)};
-    }
+  if (!whole) return std::nullopt;
+  WholeTransform w;
+  w.reflect = t.reflect;
+  w.cos = static_cast<std::int64_t>(t.cos);
+  w.sin = static_cast<std::int64_t>(t.sin);
+  w.mag = static_cast<std::int64_t>(t.mag);
+  w.dx = static_cast<std::int64_t>(t.dx);
+  w.dy = static_cast<std::int64_t>(t.dy);
+  return w;
+}
+
+bool TransformPoints(const FlatTransform& t, std::vector<Point>& points) {
+  if (const std::optional<WholeTransform> w = WholeOf(t)) {
+    for (Point& p : points)
+      if (!w->Apply(p)) return false;
     return true;
   }
   for (Point& p : points) {

@@ -315,10 +315,17 @@ OutlineFault PlacedPathOutline(const std::vector<Point>& points, const PathShape
       outline, why);
 }
 
+bool OnePoint(const std::vector<Point>& points) {
+  return std::adjacent_find(points.begin(), points.end(), std::not_equal_to<Point>()) == points.end();
+}
+
 bool PlacementKeepsOutline(const std::vector<Point>& points, const FlatTransform& t) {
   if (t.mag != 1.0 || !IsQuarterTurn(t.angle)) return false;
-  const bool one_point = std::adjacent_find(points.begin(), points.end(), std::not_equal_to<Point>()) == points.end();
-  return t.cos == 1.0 || !one_point;
+  return PlacementKeepsOutline(OnePoint(points), t);
+}
+
+bool PlacementKeepsOutline(bool one_point, const FlatTransform& t) {
+  return t.mag == 1.0 && IsQuarterTurn(t.angle) && (t.cos == 1.0 || !one_point);
 }
 
 bool PathOutline(const std::vector<Point>& points, const PathShape& shape, std::vector<Point>& outline,

@@ -65,6 +65,10 @@ OutlineFault PlacedPathOutline(const std::vector<Point>& points, const PathShape
 // without magnification; a path of one point only unturned (its outline lies along x whatever
 // the turn).
 bool PlacementKeepsOutline(const std::vector<Point>& points, const FlatTransform& t);
+// Whether all the points are alike (a path of one point, however often it is repeated).
+bool OnePoint(const std::vector<Point>& points);
+// The same for a path whose points are all alike (`one_point`) or not.
+bool PlacementKeepsOutline(bool one_point, const FlatTransform& t);
 
 // BuildPathOutline() == kNone, for callers that only draw.
 bool PathOutline(const std::vector<Point>& points, const PathShape& shape, std::vector<Point>& outline,

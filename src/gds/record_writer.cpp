@@ -84,6 +84,18 @@ std::uint8_t* RecordWriter::Begin(std::uint8_t type, std::uint8_t data_type, std
   return p + 4;
 }
 
+std::uint8_t* RecordWriter::Reserve(std::size_t size) {
+  if (!ok()) return nullptr;
+  if (size > 65536) {
+    Fail("too many bytes reserved at once (" + std::to_string(size) + ")");
+    return nullptr;
+  }
+  if (used_ + size > buffer_.size() && !Flush()) return nullptr;
+  std::uint8_t* p = buffer_.data() + used_;
+  used_ += size;
+  return p;
+}
+
 bool RecordWriter::Empty(std::uint8_t type) { return Begin(type, kNoData, 0) != nullptr; }
 
 bool RecordWriter::Int16(std::uint8_t type, std::int16_t value) { return Int16s(type, {&value, 1}); }

@@ -74,6 +74,10 @@ class RecordWriter {
   // A record copied as it is, with the given payload.
   bool Raw(std::uint8_t type, std::uint8_t data_type, std::span<const std::uint8_t> payload);
 
+  // Room for `size` bytes of whole records that the caller fills in itself (records kept
+  // encoded, written again with a few values changed); at most 64 KiB. nullptr on error.
+  std::uint8_t* Reserve(std::size_t size);
+
   // Writes `count` zero bytes (block padding after ENDLIB).
   bool Zeros(std::size_t count);
   bool Flush();

@@ -34,6 +34,7 @@ class BackgroundWriter {
 
  private:
   void Run();
+  void StartWriteBack();
 
   int fd_ = -1;
   std::thread thread_;
@@ -45,6 +46,7 @@ class BackgroundWriter {
   bool stop_ = false;
   bool failed_ = false;
   std::string error_;
+  std::uint64_t written_back_ = 0;  // of the file, asked to be written to the disk
 };
 
 }  // namespace korvex::engine

@@ -29,8 +29,13 @@ class Exploder;
 // nothing is written and only the counts are kept. `pairs` counts every placed shape.
 class Flattener {
  public:
+  // What the structures kept in memory may take in all, by default: with the mapped input
+  // pages given back as the result is written, the whole stays within a few hundred MB however
+  // large the layout or its flat result.
+  static constexpr std::uint64_t kDefaultCacheBudget = 96u << 20;
+
   Flattener(const InputLayout& in, const ElementFilter& filter, FilterCounts& counts, EngineLog& log,
-            OutputStream* out, PairTally& pairs);
+            OutputStream* out, PairTally& pairs, std::uint64_t cache_budget = kDefaultCacheBudget);
   ~Flattener();
   Flattener(const Flattener&) = delete;
   Flattener& operator=(const Flattener&) = delete;
@@ -38,12 +43,16 @@ class Flattener {
   // Writes structure `top` flattened, under `name`. The shape options of the filter apply to
   // each element before it is placed, polygon filtering after. With `drop_if_empty` a
   // structure left without elements is not written at all. Children placed many times are
-  // kept within a budget; the others are read again from the mapped file at each placement,
-  // so memory stays small however large the flat result.
+  // kept, the most placed first, as long as they fit in the budget (sized from the input
+  // before they are read, and let go should one turn out larger); the others, however large,
+  // are read again from the mapped file at each placement, so memory stays small however
+  // large the flat result.
   ExplodeResult Explode(std::uint32_t top, const std::string& name, bool drop_if_empty);
   // What the shape options did, counted at every placement (the run's counts take each
   // element once; polygon filtering counts every placement there already).
   const FilterCounts& placed() const;
+  // The most bytes the kept structures took at once.
+  std::uint64_t cache_peak() const;
 
  private:
   std::unique_ptr<Exploder> impl_;
