@@ -63,6 +63,9 @@ struct StructureSummary {
   Box local;  // own elements, references not included
   std::size_t first_reference = 0;
   std::size_t reference_count = 0;
+  // With SummaryOptions::pairs: the layer/datatype pairs its shapes use, (layer << 16) | type,
+  // ascending (type 0 for a shape without a type record). A shape without LAYER has none.
+  std::vector<std::uint32_t> pairs;
 };
 
 struct SummaryOptions {
@@ -74,6 +77,9 @@ struct SummaryOptions {
   // hold at least `min_part` bytes; the result is the same as with one thread.
   unsigned threads = 1;
   std::size_t min_part = 32u << 20;
+  // Lists each structure's layer/datatype pairs (StructureSummary::pairs), for a viewer that
+  // needs to know which layers a tree shows before reading its shapes.
+  bool pairs = false;
 };
 
 struct LayoutSummary {

@@ -59,6 +59,13 @@ void Summarizer::EndStructure() {
   if (current_ != kNone) {
     StructureSummary& s = out_.structures[current_];
     s.reference_count = out_.references.size() - s.first_reference;
+    if (!pairs_.empty()) {
+      for (std::uint32_t key : pairs_) pair_seen_[PairSlot(key)] = 0;
+      std::sort(pairs_.begin(), pairs_.end());
+      pairs_.erase(std::unique(pairs_.begin(), pairs_.end()), pairs_.end());
+      s.pairs = pairs_;
+      pairs_.clear();
+    }
   }
   current_ = kNone;
   in_structure_ = false;

@@ -3,6 +3,7 @@
 // grammar. Internal to the gds library.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -86,6 +87,8 @@ class Summarizer {
   void TakeValue(const Record& rec);
   void JoinPoints(const std::uint8_t* data, std::size_t size);
   void FinishElement();
+  // Notes the pair of the shape being read, for SummaryOptions::pairs.
+  void NotePair(int kind);
 
   bool ReadAll();
   // Structure and library level (summarizer.cpp). False when reading ends here.
@@ -130,6 +133,11 @@ class Summarizer {
   std::vector<Point> points_;
   std::uint32_t last_child_ = kNone;
   std::string_view last_child_name_;
+  // The current structure's pairs; a direct-mapped filter catches nearly every repeat, so the
+  // list stays short until it is sorted at the structure's end.
+  std::vector<std::uint32_t> pairs_;
+  std::array<std::uint64_t, 1024> pair_seen_{};
+  static std::size_t PairSlot(std::uint32_t key) { return (key * 0x9E3779B1u) >> 22; }
 };
 
 }  // namespace korvex::gds

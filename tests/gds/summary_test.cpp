@@ -231,6 +231,7 @@ std::size_t ExpectSameSummary(const std::vector<std::uint8_t>& bytes, unsigned t
   SummaryOptions serial, parallel;
   parallel.threads = threads;
   parallel.min_part = 1;
+  serial.pairs = parallel.pairs = true;
   const bool ok1 = Summarize(bytes.data(), bytes.size(), d1, one, serial);
   const bool ok2 = Summarize(bytes.data(), bytes.size(), d2, many, parallel);
   EXPECT_EQ(ok1, ok2);
@@ -250,6 +251,7 @@ std::size_t ExpectSameSummary(const std::vector<std::uint8_t>& bytes, unsigned t
     EXPECT_EQ(a.local, b.local);
     EXPECT_EQ(a.first_reference, b.first_reference);
     EXPECT_EQ(a.reference_count, b.reference_count);
+    EXPECT_EQ(a.pairs, b.pairs);
   }
   for (std::size_t i = 0; i < one.references.size(); ++i) {
     const Reference &a = one.references[i], &b = many.references[i];

@@ -60,7 +60,6 @@ class ViewIndex {
   const ShapeTable* Shapes(std::uint32_t structure, const CancelFn& cancelled) const;
 
  private:
-  void Census(std::vector<std::pair<std::string, std::vector<LayerKey>>>& per_structure) const;
   void OrderBottomUp();
 
   std::string m_path;
