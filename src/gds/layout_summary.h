@@ -64,7 +64,8 @@ struct StructureSummary {
   std::size_t first_reference = 0;
   std::size_t reference_count = 0;
   // With SummaryOptions::pairs: the layer/datatype pairs its shapes use, (layer << 16) | type,
-  // ascending (type 0 for a shape without a type record). A shape without LAYER has none.
+  // each once, in no set order (type 0 for a shape without a type record). A shape without
+  // LAYER has none.
   std::vector<std::uint32_t> pairs;
 };
 

@@ -133,11 +133,12 @@ class Summarizer {
   std::vector<Point> points_;
   std::uint32_t last_child_ = kNone;
   std::string_view last_child_name_;
-  // The current structure's pairs; a direct-mapped filter catches nearly every repeat, so the
-  // list stays short until it is sorted at the structure's end.
+  // The current structure's pairs, each once: a small open-addressed set (key + 1 per slot)
+  // while it is at most half full; past that the list takes repeats, removed at the end.
+  static constexpr std::size_t kPairSlots = 1024, kPairSetLimit = kPairSlots / 2;
   std::vector<std::uint32_t> pairs_;
-  std::array<std::uint64_t, 1024> pair_seen_{};
-  static std::size_t PairSlot(std::uint32_t key) { return (key * 0x9E3779B1u) >> 22; }
+  std::vector<std::uint16_t> pair_slots_used_;
+  std::array<std::uint64_t, kPairSlots> pair_set_{};
 };
 
 }  // namespace korvex::gds

@@ -116,10 +116,20 @@ Summarizer::Step Summarizer::ReadElements(ElementKind kind, Record& next) {
 void Summarizer::NotePair(int kind) {
   if (!options_.pairs || current_ == kNone || el_.layer < 0 || kind < 0 || kind == 2 || kind == 3) return;
   const std::uint32_t key = (std::uint32_t(el_.layer) << 16) | std::uint32_t(el_.datatype >= 0 ? el_.datatype : 0);
-  std::uint64_t& seen = pair_seen_[PairSlot(key)];
-  if (seen == std::uint64_t(key) + 1) return;
-  seen = std::uint64_t(key) + 1;
-  pairs_.push_back(key);
+  if (pairs_.size() >= kPairSetLimit) {
+    pairs_.push_back(key);
+    return;
+  }
+  for (std::size_t slot = (key * 0x9E3779B1u) >> 22;; slot = (slot + 1) % kPairSlots) {
+    std::uint64_t& entry = pair_set_[slot];
+    if (entry == std::uint64_t(key) + 1) return;
+    if (entry == 0) {
+      entry = std::uint64_t(key) + 1;
+      pair_slots_used_.push_back(static_cast<std::uint16_t>(slot));
+      pairs_.push_back(key);
+      return;
+    }
+  }
 }
 
 void Summarizer::FinishElement() {

@@ -37,7 +37,7 @@ class ViewIndex {
   // The file breaks off or is damaged part way (the warning says where).
   bool broken() const { return m_broken; }
 
-  // The pairs a structure's own elements use, as slots, ascending.
+  // The pairs a structure's own elements use, as slots, each once.
   const std::vector<std::uint32_t>& OwnSlots(std::uint32_t structure) const { return m_own_slots[structure]; }
   // Defined structures ordered so that each comes after every structure it references
   // (references that close a cycle are left out of the ordering).
