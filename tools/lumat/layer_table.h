@@ -29,9 +29,16 @@ class LayerTable {
   std::optional<std::uint32_t> SlotOf(LayerKey key) const;
 
  private:
+  std::size_t Start(LayerKey key) const { return (std::uint64_t(key) * 0x9E3779B97F4A7C15u) >> m_shift; }
+
   std::vector<LayerKey> m_keys;
-  // Where each layer's pairs start in m_keys (one entry per layer number, and one past).
-  std::vector<std::uint32_t> m_layer_start;
+  // Slot by pair, open addressing, at most half full: looked up for every shape read.
+  struct Entry {
+    std::uint64_t key_plus_one = 0;  // 0: free
+    std::uint32_t slot = 0;
+  };
+  std::vector<Entry> m_hash;
+  int m_shift = 64;
 };
 
 }  // namespace korvex::lumat

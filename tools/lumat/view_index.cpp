@@ -9,39 +9,6 @@
 #include "gds/stream_reader.h"
 
 namespace korvex::lumat {
-namespace {
-
-// Slot by pair for pairs known to be in the table: open addressing, at most half full.
-class SlotHash {
- public:
-  explicit SlotHash(const LayerTable& layers) {
-    while (m_mask + 1 < 2 * layers.size()) {
-      m_mask = m_mask * 2 + 1;
-      --m_shift;
-    }
-    m_entries.assign(m_mask + 1, {0, 0});
-    for (std::uint32_t slot = 0; slot < layers.size(); ++slot) {
-      std::size_t i = Start(layers.key(slot));
-      while (m_entries[i].first != 0) i = (i + 1) & m_mask;
-      m_entries[i] = {std::uint64_t(layers.key(slot)) + 1, slot};
-    }
-  }
-  std::uint32_t operator()(LayerKey key) const {
-    std::size_t i = Start(key);
-    while (m_entries[i].first != std::uint64_t(key) + 1) i = (i + 1) & m_mask;
-    return m_entries[i].second;
-  }
-
- private:
-  // The top bits of the product depend on every bit of the key.
-  std::size_t Start(LayerKey key) const { return (std::uint64_t(key) * 0x9E3779B97F4A7C15u) >> m_shift; }
-  std::size_t m_mask = 63;
-  int m_shift = 64 - 6;
-  std::vector<std::pair<std::uint64_t, std::uint32_t>> m_entries;
-};
-
-}  // namespace
-
 bool ViewIndex::Open(const std::string& path, std::string& error) {
   m_path = path;
   if (path.empty()) {
@@ -97,13 +64,11 @@ bool ViewIndex::Open(const std::string& path, std::string& error) {
     }
   }
   m_layers.Assign(std::move(all));
-  // Millions of look-ups of a few hundred keys: a small hash table beats the layer table's search.
-  const SlotHash slot_of(m_layers);
   m_own_slots.assign(m_summary.structures.size(), {});
   for (std::uint32_t s : m_summary.listed) {
     const std::vector<LayerKey>& pairs = m_summary.structures[s].pairs;
     m_own_slots[s].reserve(pairs.size());
-    for (LayerKey k : pairs) m_own_slots[s].push_back(slot_of(k));
+    for (LayerKey k : pairs) m_own_slots[s].push_back(*m_layers.SlotOf(k));
   }
   OrderBottomUp();
   m_tables.resize(m_summary.structures.size());
