@@ -72,6 +72,7 @@ bool ViewIndex::Open(const std::string& path, std::string& error) {
   }
   OrderBottomUp();
   m_tables.resize(m_summary.structures.size());
+  m_reading.assign(m_summary.structures.size(), 0);
   return true;
 }
 
@@ -133,20 +134,42 @@ double ViewIndex::UserUnitsPerDbu() const {
 
 const ShapeTable* ViewIndex::Shapes(std::uint32_t structure, const CancelFn& cancelled) const {
   {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    m_read_done.wait(lock, [&] { return m_tables[structure] || !m_reading[structure]; });
     if (m_tables[structure]) return m_tables[structure].get();
+    m_reading[structure] = 1;
   }
-  const gds::StructureSummary& st = m_summary.structures[structure];
-  std::unique_ptr<ShapeTable> table;
-  if (st.defined) {
-    table = ReadShapeTable(m_file.data(), m_file.size(), st.offset, m_layers, cancelled);
-    if (!table) return nullptr;
-  } else {
-    table = std::make_unique<ShapeTable>();
-  }
+  return ReadClaimed(structure, cancelled);
+}
+
+bool ViewIndex::HasShapes(std::uint32_t structure) const {
   std::lock_guard lock(m_mutex);
-  if (!m_tables[structure]) m_tables[structure] = std::move(table);
-  return m_tables[structure].get();
+  return m_tables[structure] != nullptr;
+}
+
+void ViewIndex::ReadAhead(std::uint32_t structure, const CancelFn& cancelled) const {
+  {
+    std::lock_guard lock(m_mutex);
+    if (m_tables[structure] || m_reading[structure]) return;
+    m_reading[structure] = 1;
+  }
+  ReadClaimed(structure, cancelled);
+}
+
+const ShapeTable* ViewIndex::ReadClaimed(std::uint32_t structure, const CancelFn& cancelled) const {
+  const gds::StructureSummary& st = m_summary.structures[structure];
+  std::unique_ptr<ShapeTable> table =
+      st.defined ? ReadShapeTable(m_file.data(), m_file.size(), st.offset, m_layers, cancelled)
+                 : std::make_unique<ShapeTable>();
+  const ShapeTable* out = nullptr;
+  {
+    std::lock_guard lock(m_mutex);
+    m_reading[structure] = 0;
+    if (table) m_tables[structure] = std::move(table);
+    out = m_tables[structure].get();
+  }
+  m_read_done.notify_all();
+  return out;
 }
 
 }  // namespace korvex::lumat
