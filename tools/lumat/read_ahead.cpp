@@ -4,11 +4,9 @@
 
 namespace korvex::lumat {
 
-ReadAhead::ReadAhead(const ViewIndex& index, std::vector<std::uint32_t> plan, unsigned threads, CancelFn cancelled)
-    : m_index(index), m_plan(std::move(plan)), m_cancelled(std::move(cancelled)),
-      m_next(static_cast<std::int64_t>(m_plan.size()) - 1) {
-  if (m_plan.size() < 2) return;  // the drawing reads one table as fast by itself
-  for (unsigned i = 0; i < threads; ++i) m_threads.emplace_back([this] { Run(); });
+ReadAhead::ReadAhead(const ViewIndex& index, PlanFn make_plan, unsigned threads, CancelFn cancelled)
+    : m_index(index), m_make_plan(std::move(make_plan)), m_cancelled(std::move(cancelled)) {
+  for (unsigned i = 0; i < threads; ++i) m_threads.emplace_back([this, i] { Run(i == 0); });
 }
 
 ReadAhead::~ReadAhead() {
@@ -21,8 +19,19 @@ unsigned ReadAhead::DefaultThreads() {
   return std::min(processors - 1, 3u);
 }
 
-void ReadAhead::Run() {
+void ReadAhead::Run(bool planner) {
   const CancelFn stop = [this] { return Stop(); };
+  if (planner) {
+    std::vector<std::uint32_t> plan = m_make_plan(stop);
+    std::lock_guard lock(m_mutex);
+    m_plan = std::move(plan);
+    m_next = static_cast<std::int64_t>(m_plan.size()) - 1;
+    m_has_plan = true;
+    m_planned.notify_all();
+  } else {
+    std::unique_lock lock(m_mutex);
+    m_planned.wait(lock, [this] { return m_has_plan; });
+  }
   for (;;) {
     const std::int64_t k = m_next.fetch_sub(1, std::memory_order_relaxed);
     if (k < 0 || Stop()) return;

@@ -1,11 +1,14 @@
 // Reads the shapes a drawing is going to need on further threads while the drawing runs. The
-// drawing meets the structures in the order of `plan` and reads each itself when it gets
-// there first; the threads here take them from the last backwards, so that the two meet in
-// the middle and the drawing finds most tables ready.
+// first thread makes the plan: the structures in the order the drawing will meet them. The
+// drawing reads each itself when it gets there first; the threads here take them from the
+// last backwards, so that the two meet in the middle and the drawing finds most tables ready.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -15,8 +18,10 @@ namespace korvex::lumat {
 
 class ReadAhead {
  public:
-  // `cancelled` (may be empty) is asked from the threads here.
-  ReadAhead(const ViewIndex& index, std::vector<std::uint32_t> plan, unsigned threads, CancelFn cancelled);
+  // `make_plan` gets the function that says when to give up. `cancelled` (may be empty) is
+  // asked from the threads here.
+  using PlanFn = std::function<std::vector<std::uint32_t>(const CancelFn& stop)>;
+  ReadAhead(const ViewIndex& index, PlanFn make_plan, unsigned threads, CancelFn cancelled);
   // Stops the threads (a table being read is finished or dropped) and waits for them.
   ~ReadAhead();
   ReadAhead(const ReadAhead&) = delete;
@@ -26,13 +31,17 @@ class ReadAhead {
   static unsigned DefaultThreads();
 
  private:
-  void Run();
+  void Run(bool planner);
   bool Stop() const { return m_stop.load(std::memory_order_relaxed) || (m_cancelled && m_cancelled()); }
 
   const ViewIndex& m_index;
-  const std::vector<std::uint32_t> m_plan;
+  const PlanFn m_make_plan;
   const CancelFn m_cancelled;
-  std::atomic<std::int64_t> m_next;
+  std::vector<std::uint32_t> m_plan;
+  std::mutex m_mutex;
+  std::condition_variable m_planned;
+  bool m_has_plan = false;
+  std::atomic<std::int64_t> m_next{-1};
   std::atomic<bool> m_stop{false};
   std::vector<std::thread> m_threads;
 };

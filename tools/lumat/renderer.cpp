@@ -531,10 +531,16 @@ RenderStats RenderView(const ViewIndex& index, const ViewRequest& request, QImag
   const unsigned readers = control.readers >= 0 ? unsigned(control.readers) : ReadAhead::DefaultThreads();
   std::optional<ReadAhead> ahead;
   if (readers > 0) {
-    QImage none;
-    Renderer planner(index, request, none, control, Renderer::Mode::kPlan);
-    planner.Run();
-    ahead.emplace(index, planner.plan(), readers, control.cancelled);
+    // The plan is made on a reading thread, while the drawing starts.
+    auto plan = [&index, &request](const CancelFn& stop) {
+      RenderControl quiet;
+      quiet.cancelled = stop;
+      QImage none;
+      Renderer planner(index, request, none, quiet, Renderer::Mode::kPlan);
+      planner.Run();
+      return planner.plan();
+    };
+    ahead.emplace(index, plan, readers, control.cancelled);
   }
   Renderer renderer(index, request, image, control);
   return renderer.Run();
