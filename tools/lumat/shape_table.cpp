@@ -256,10 +256,12 @@ void BuildBlocks(ShapeTable& table) {
 }
 
 std::unique_ptr<ShapeTable> ReadShapeTable(const std::uint8_t* data, std::size_t size, std::uint64_t offset,
-                                           const LayerTable& layers, const std::function<bool()>& cancelled) {
+                                           const LayerTable& layers, const std::function<bool()>& cancelled,
+                                           std::size_t expected_shapes) {
   // Straight from the records, as the stream reader would give the elements, without making
   // an element object for each: this is what the first drawing of a large layout waits for.
   auto table = std::make_unique<ShapeTable>();
+  table->shapes.reserve(expected_shapes);
   gds::RecordReader reader(data, size);
   reader.Seek(offset);
   gds::Record rec;

@@ -9,6 +9,19 @@
 #include "gds/stream_reader.h"
 
 namespace korvex::lumat {
+namespace {
+
+// The elements that may become shapes: all but the references.
+std::size_t ShapeCount(const gds::StructureSummary& st) {
+  std::size_t n = 0;
+  for (gds::ElementKind kind : {gds::ElementKind::kBoundary, gds::ElementKind::kPath, gds::ElementKind::kText,
+                                gds::ElementKind::kNode, gds::ElementKind::kBox})
+    n += st.counts[static_cast<std::size_t>(kind)];
+  return n;
+}
+
+}  // namespace
+
 bool ViewIndex::Open(const std::string& path, std::string& error) {
   m_path = path;
   if (path.empty()) {
@@ -159,7 +172,7 @@ void ViewIndex::ReadAhead(std::uint32_t structure, const CancelFn& cancelled) co
 const ShapeTable* ViewIndex::ReadClaimed(std::uint32_t structure, const CancelFn& cancelled) const {
   const gds::StructureSummary& st = m_summary.structures[structure];
   std::unique_ptr<ShapeTable> table =
-      st.defined ? ReadShapeTable(m_file.data(), m_file.size(), st.offset, m_layers, cancelled)
+      st.defined ? ReadShapeTable(m_file.data(), m_file.size(), st.offset, m_layers, cancelled, ShapeCount(st))
                  : std::make_unique<ShapeTable>();
   const ShapeTable* out = nullptr;
   {
