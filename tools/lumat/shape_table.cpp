@@ -50,7 +50,7 @@ struct ZOrder {
   std::uint32_t index = 0;
 };
 
-// Stable radix sort on the key, 11 bits a pass (std::sort of the pairs gives the same order,
+// Stable radix sort on the key, a byte a pass (std::sort of the pairs gives the same order,
 // as the indices ascend, but costs several times more on the many small tables of a layout).
 void SortByKey(std::vector<ZOrder>& items) {
   if (items.size() < 64) {
@@ -59,7 +59,7 @@ void SortByKey(std::vector<ZOrder>& items) {
     });
     return;
   }
-  constexpr int kBits = 11;
+  constexpr int kBits = 8;
   constexpr std::uint32_t kBuckets = 1u << kBits;
   std::vector<ZOrder> scratch(items.size());
   std::vector<std::uint32_t> count(kBuckets);
