@@ -83,6 +83,8 @@ bool ViewIndex::Open(const std::string& path, std::string& error) {
     m_own_slots[s].reserve(pairs.size());
     for (LayerKey k : pairs) m_own_slots[s].push_back(*m_layers.SlotOf(k));
   }
+  // The slots say the same as the pair lists, which are a good part of the index's memory.
+  for (std::uint32_t s : m_summary.listed) std::vector<LayerKey>().swap(m_summary.structures[s].pairs);
   OrderBottomUp();
   m_tables.resize(m_summary.structures.size());
   m_reading.assign(m_summary.structures.size(), 0);

@@ -30,6 +30,7 @@ class ViewIndex {
   bool Open(const std::string& path, std::string& error);
 
   const std::string& path() const { return m_path; }
+  // The summary without its per-structure pair lists (OwnSlots() holds them as slots).
   const gds::LayoutSummary& summary() const { return m_summary; }
   const gds::Hierarchy& hierarchy() const { return m_hierarchy; }
   const LayerTable& layers() const { return m_layers; }
