@@ -72,6 +72,26 @@ void Summarizer::JoinPoints(const std::uint8_t* data, std::size_t size) {
   el_.points = joined_.size() / 8;
 }
 
+// Inlined: it runs for every shape of the file when asked for.
+[[gnu::always_inline]] inline void Summarizer::NotePair(int kind) {
+  if (!options_.pairs || current_ == kNone || el_.layer < 0 || kind < 0 || kind == 2 || kind == 3) return;
+  const std::uint32_t key = (std::uint32_t(el_.layer) << 16) | std::uint32_t(el_.datatype >= 0 ? el_.datatype : 0);
+  if (pairs_.size() >= kPairSetLimit) {
+    pairs_.push_back(key);
+    return;
+  }
+  for (std::size_t slot = (key * 0x9E3779B1u) >> 22;; slot = (slot + 1) % kPairSlots) {
+    std::uint64_t& entry = pair_set_[slot];
+    if (entry == std::uint64_t(key) + 1) return;
+    if (entry == 0) {
+      entry = std::uint64_t(key) + 1;
+      pair_slots_used_.push_back(static_cast<std::uint16_t>(slot));
+      pairs_.push_back(key);
+      return;
+    }
+  }
+}
+
 Summarizer::Step Summarizer::ReadElements(ElementKind kind, Record& next) {
   ElementGrammar grammar;
   Record rec;
@@ -110,25 +130,6 @@ Summarizer::Step Summarizer::ReadElements(ElementKind kind, Record& next) {
     const Step step = Next(next);
     // An element outside a structure goes back to the structure level, which warns about it.
     if (step != Step::kRecord || !in_structure_ || !ElementKindOfStart(next.type, kind)) return step;
-  }
-}
-
-void Summarizer::NotePair(int kind) {
-  if (!options_.pairs || current_ == kNone || el_.layer < 0 || kind < 0 || kind == 2 || kind == 3) return;
-  const std::uint32_t key = (std::uint32_t(el_.layer) << 16) | std::uint32_t(el_.datatype >= 0 ? el_.datatype : 0);
-  if (pairs_.size() >= kPairSetLimit) {
-    pairs_.push_back(key);
-    return;
-  }
-  for (std::size_t slot = (key * 0x9E3779B1u) >> 22;; slot = (slot + 1) % kPairSlots) {
-    std::uint64_t& entry = pair_set_[slot];
-    if (entry == std::uint64_t(key) + 1) return;
-    if (entry == 0) {
-      entry = std::uint64_t(key) + 1;
-      pair_slots_used_.push_back(static_cast<std::uint16_t>(slot));
-      pairs_.push_back(key);
-      return;
-    }
   }
 }
 
