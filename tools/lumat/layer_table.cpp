@@ -22,14 +22,4 @@ void LayerTable::Assign(std::vector<LayerKey> keys) {
   }
 }
 
-std::optional<std::uint32_t> LayerTable::SlotOf(LayerKey key) const {
-  if (m_hash.empty()) return std::nullopt;
-  // The top bits of the product depend on every bit of the key.
-  for (std::size_t i = Start(key);; i = (i + 1) & (m_hash.size() - 1)) {
-    const Entry& e = m_hash[i];
-    if (e.key_plus_one == std::uint64_t(key) + 1) return e.slot;
-    if (e.key_plus_one == 0) return std::nullopt;
-  }
-}
-
 }  // namespace korvex::lumat
