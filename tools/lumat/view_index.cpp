@@ -70,7 +70,7 @@ bool ViewIndex::Open(const std::string& path, std::string& error) {
   std::array<std::uint64_t, 4096> recent{};
   for (std::uint32_t s : m_summary.listed) {
     for (LayerKey k : m_summary.structures[s].pairs) {
-      std::uint64_t& seen = recent[(k ^ (k >> 16) * 31) & 0xFFF];
+      std::uint64_t& seen = recent[(std::uint64_t(k) * 0x9E3779B97F4A7C15u) >> 52];  // top bits: all of the key
       if (seen == std::uint64_t(k) + 1) continue;
       seen = std::uint64_t(k) + 1;
       all.push_back(k);
