@@ -6,6 +6,7 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -125,6 +126,8 @@ class Renderer {
            Mode mode = Mode::kDraw);
   RenderStats Run();
   const std::vector<std::uint32_t>& plan() const { return m_plan; }
+  // Called once, when the drawing first meets a structure whose shapes are not read yet.
+  void OnFirstUnread(std::function<void()> f) { m_on_first_unread = std::move(f); }
 
  private:
   void DrawStructure(std::uint32_t s, const Affine& m, int depth, double pixels);
@@ -172,6 +175,7 @@ class Renderer {
   std::vector<const ShapeTable*> m_tables;
   std::vector<std::uint32_t> m_plan;
   std::vector<std::uint8_t> m_planned;
+  std::function<void()> m_on_first_unread;
   std::vector<QPointF> m_buffer;
   std::vector<gds::Point> m_centre, m_outline;
   RenderStats m_stats;
@@ -276,6 +280,10 @@ bool Renderer::Poll() {
 
 const ShapeTable* Renderer::Table(std::uint32_t s) {
   if (!m_tables[s]) {
+    if (m_on_first_unread && !m_index.HasShapes(s)) {
+      m_on_first_unread();
+      m_on_first_unread = nullptr;
+    }
     m_tables[s] = m_index.Shapes(s, m_control.cancelled);
     if (!m_tables[s]) m_stopped = true;
   }
@@ -529,20 +537,23 @@ void Renderer::DrawSmallTree(const gds::Box& screen) {
 
 RenderStats RenderView(const ViewIndex& index, const ViewRequest& request, QImage& image, const RenderControl& control) {
   const unsigned readers = control.readers >= 0 ? unsigned(control.readers) : ReadAhead::DefaultThreads();
-  std::optional<ReadAhead> ahead;
-  if (readers > 0) {
-    // The plan is made on a reading thread, while the drawing starts.
-    auto plan = [&index, &request](const CancelFn& stop) {
-      RenderControl quiet;
-      quiet.cancelled = stop;
-      QImage none;
-      Renderer planner(index, request, none, quiet, Renderer::Mode::kPlan);
-      planner.Run();
-      return planner.plan();
-    };
-    ahead.emplace(index, plan, readers, control.cancelled);
-  }
+  std::optional<ReadAhead> ahead;  // destroyed (its threads joined) after the renderer
   Renderer renderer(index, request, image, control);
+  if (readers > 0) {
+    // A view whose shapes are all read needs no plan; otherwise the plan is made on a reading
+    // thread while the drawing goes on.
+    renderer.OnFirstUnread([&] {
+      auto plan = [&index, &request](const CancelFn& stop) {
+        RenderControl quiet;
+        quiet.cancelled = stop;
+        QImage none;
+        Renderer planner(index, request, none, quiet, Renderer::Mode::kPlan);
+        planner.Run();
+        return planner.plan();
+      };
+      ahead.emplace(index, plan, readers, control.cancelled);
+    });
+  }
   return renderer.Run();
 }
 
