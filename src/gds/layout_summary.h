@@ -72,10 +72,14 @@ struct StructureSummary {
   std::size_t first_reference = 0;
   std::size_t reference_count = 0;
   std::uint64_t end = 0;  // after its ENDSTR
-  // With SummaryOptions::copy_facts: every record of it is as the format writes it (STRNAME right after BGNSTR, elements that
-  // are valid as they stand, only properties between them, a plain ENDSTR): its bytes
-  // [offset, end) may be copied as they are.
+  // With SummaryOptions::copy_facts: every record of it is as the format writes it (STRNAME
+  // right after BGNSTR, elements that are valid as they stand, only properties between them,
+  // a plain ENDSTR): its bytes [offset, end) may be copied as they are.
   bool verbatim = false;
+  // With SummaryOptions::pairs: the layer/datatype pairs its shapes use, (layer << 16) | type,
+  // each once, in no set order (type 0 for a shape without a type record). A shape without
+  // LAYER has none.
+  std::vector<std::uint32_t> pairs;
 };
 
 struct SummaryOptions {
@@ -92,6 +96,9 @@ struct SummaryOptions {
   // hold at least `min_part` bytes; the result is the same as with one thread.
   unsigned threads = 1;
   std::size_t min_part = 32u << 20;
+  // Lists each structure's layer/datatype pairs (StructureSummary::pairs), for a viewer that
+  // needs to know which layers a tree shows before reading its shapes.
+  bool pairs = false;
 };
 
 struct LayoutSummary {

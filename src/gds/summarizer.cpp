@@ -60,6 +60,16 @@ void Summarizer::EndStructure() {
   if (current_ != kNone) {
     StructureSummary& s = out_.structures[current_];
     s.reference_count = out_.references.size() - s.first_reference;
+    if (!pairs_.empty()) {
+      for (std::uint16_t slot : pair_slots_used_) pair_set_[slot] = 0;
+      pair_slots_used_.clear();
+      if (pairs_.size() > kPairSetLimit) {
+        std::sort(pairs_.begin(), pairs_.end());
+        pairs_.erase(std::unique(pairs_.begin(), pairs_.end()), pairs_.end());
+      }
+      s.pairs = pairs_;
+      pairs_.clear();
+    }
   }
   current_ = kNone;
   in_structure_ = false;

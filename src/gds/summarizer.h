@@ -3,6 +3,7 @@
 // grammar. Internal to the gds library.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -95,6 +96,8 @@ class Summarizer {
   void JoinPoints(const std::uint8_t* data, std::size_t size);
   void FinishElement();
   void CopyFacts(int kind, bool shape);
+  // Notes the pair of the shape being read, for SummaryOptions::pairs.
+  void NotePair(int kind);
 
   bool ReadAll();
   // Structure and library level (summarizer.cpp). False when reading ends here.
@@ -144,6 +147,12 @@ class Summarizer {
   std::vector<Point> points_;
   std::uint32_t last_child_ = kNone;
   std::string_view last_child_name_;
+  // The current structure's pairs, each once: a small open-addressed set (key + 1 per slot)
+  // while it is at most half full; past that the list takes repeats, removed at the end.
+  static constexpr std::size_t kPairSlots = 1024, kPairSetLimit = kPairSlots / 2;
+  std::vector<std::uint32_t> pairs_;
+  std::vector<std::uint16_t> pair_slots_used_;
+  std::array<std::uint64_t, kPairSlots> pair_set_{};
 };
 
 }  // namespace korvex::gds

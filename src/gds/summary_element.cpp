@@ -226,6 +226,26 @@ bool Summarizer::PlainElements(ElementKind& kind, Record& next) {
   }
 }
 
+// Inlined: it runs for every shape of the file when asked for.
+[[gnu::always_inline]] inline void Summarizer::NotePair(int kind) {
+  if (!options_.pairs || current_ == kNone || el_.layer < 0 || kind < 0 || kind == 2 || kind == 3) return;
+  const std::uint32_t key = (std::uint32_t(el_.layer) << 16) | std::uint32_t(el_.datatype >= 0 ? el_.datatype : 0);
+  if (pairs_.size() >= kPairSetLimit) {
+    pairs_.push_back(key);
+    return;
+  }
+  for (std::size_t slot = (key * 0x9E3779B1u) >> 22;; slot = (slot + 1) % kPairSlots) {
+    std::uint64_t& entry = pair_set_[slot];
+    if (entry == std::uint64_t(key) + 1) return;
+    if (entry == 0) {
+      entry = std::uint64_t(key) + 1;
+      pair_slots_used_.push_back(static_cast<std::uint16_t>(slot));
+      pairs_.push_back(key);
+      return;
+    }
+  }
+}
+
 Summarizer::Step Summarizer::ReadElements(ElementKind kind, Record& next) {
   ElementGrammar grammar;
   Record rec;
@@ -244,7 +264,10 @@ Summarizer::Step Summarizer::ReadElements(ElementKind kind, Record& next) {
     for (;;) {  // one record of it
       const Step step = Next(rec);
       if (step != Step::kRecord && step != Step::kLast) {
-        el_.kind = -1;  // an element cut off by the end of the data is not counted
+        // An element cut off by the end of the data is not counted, but a reader of shapes
+        // still gets it: its pair is listed.
+        if (step == Step::kEnd) NotePair(el_.kind);
+        el_.kind = -1;
         return step;
       }
       const ElementVerdict v = grammar.Classify(rec);
@@ -306,6 +329,7 @@ void Summarizer::FinishElement() {
     if (el_.layer >= 0) out_.layers.Insert(static_cast<std::uint16_t>(el_.layer));
     else Warn(el_.offset, StartRecordOf(static_cast<ElementKind>(kind)), "element without LAYER");
     if (el_.datatype >= 0) out_.datatypes.Insert(static_cast<std::uint16_t>(el_.datatype));
+    NotePair(kind);
   }
   if (el_.points == 0) {
     Warn(el_.offset, StartRecordOf(static_cast<ElementKind>(kind)), "element without XY");

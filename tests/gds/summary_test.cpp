@@ -322,6 +322,7 @@ std::size_t ExpectSameSummary(const std::vector<std::uint8_t>& bytes, unsigned t
   serial.copy_facts = parallel.copy_facts = true;
   parallel.threads = threads;
   parallel.min_part = 1;
+  serial.pairs = parallel.pairs = true;
   const bool ok1 = Summarize(bytes.data(), bytes.size(), d1, one, serial);
   const bool ok2 = Summarize(bytes.data(), bytes.size(), d2, many, parallel);
   EXPECT_EQ(ok1, ok2);
@@ -343,6 +344,7 @@ std::size_t ExpectSameSummary(const std::vector<std::uint8_t>& bytes, unsigned t
     EXPECT_EQ(a.reference_count, b.reference_count);
     EXPECT_EQ(a.end, b.end);
     EXPECT_EQ(a.verbatim, b.verbatim);
+    EXPECT_EQ(a.pairs, b.pairs);
   }
   EXPECT_EQ(one.pair_totals.size(), many.pair_totals.size());
   for (std::size_t i = 0; i < std::min(one.pair_totals.size(), many.pair_totals.size()); ++i) {

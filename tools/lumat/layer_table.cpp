@@ -8,18 +8,18 @@ void LayerTable::Assign(std::vector<LayerKey> keys) {
   std::sort(keys.begin(), keys.end());
   keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
   m_keys = std::move(keys);
-  m_layer_start.assign(65537, 0);
-  for (LayerKey k : m_keys) ++m_layer_start[LayerOf(k) + 1u];
-  for (std::size_t i = 1; i < m_layer_start.size(); ++i) m_layer_start[i] += m_layer_start[i - 1];
-}
-
-std::optional<std::uint32_t> LayerTable::SlotOf(LayerKey key) const {
-  if (m_keys.empty()) return std::nullopt;
-  const auto begin = m_keys.begin() + m_layer_start[LayerOf(key)];
-  const auto end = m_keys.begin() + m_layer_start[LayerOf(key) + 1u];
-  const auto it = std::lower_bound(begin, end, key);
-  if (it == end || *it != key) return std::nullopt;
-  return static_cast<std::uint32_t>(it - m_keys.begin());
+  std::size_t size = 8;
+  m_shift = 64 - 3;
+  while (size < 2 * m_keys.size()) {
+    size *= 2;
+    --m_shift;
+  }
+  m_hash.assign(size, Entry{});
+  for (std::uint32_t slot = 0; slot < m_keys.size(); ++slot) {
+    std::size_t i = Start(m_keys[slot]);
+    while (m_hash[i].key_plus_one != 0) i = (i + 1) & (size - 1);
+    m_hash[i] = {std::uint64_t(m_keys[slot]) + 1, slot};
+  }
 }
 
 }  // namespace korvex::lumat

@@ -26,12 +26,28 @@ class LayerTable {
   std::size_t size() const { return m_keys.size(); }
   LayerKey key(std::uint32_t slot) const { return m_keys[slot]; }
   const std::vector<LayerKey>& keys() const { return m_keys; }
-  std::optional<std::uint32_t> SlotOf(LayerKey key) const;
+  // Inline: it runs for every shape read.
+  std::optional<std::uint32_t> SlotOf(LayerKey key) const {
+    if (m_hash.empty()) return std::nullopt;
+    for (std::size_t i = Start(key);; i = (i + 1) & (m_hash.size() - 1)) {
+      const Entry& e = m_hash[i];
+      if (e.key_plus_one == std::uint64_t(key) + 1) return e.slot;
+      if (e.key_plus_one == 0) return std::nullopt;
+    }
+  }
 
  private:
+  // The top bits of the product depend on every bit of the key.
+  std::size_t Start(LayerKey key) const { return (std::uint64_t(key) * 0x9E3779B97F4A7C15u) >> m_shift; }
+
   std::vector<LayerKey> m_keys;
-  // Where each layer's pairs start in m_keys (one entry per layer number, and one past).
-  std::vector<std::uint32_t> m_layer_start;
+  // Slot by pair, open addressing, at most half full: looked up for every shape read.
+  struct Entry {
+    std::uint64_t key_plus_one = 0;  // 0: free
+    std::uint32_t slot = 0;
+  };
+  std::vector<Entry> m_hash;
+  int m_shift = 64;
 };
 
 }  // namespace korvex::lumat

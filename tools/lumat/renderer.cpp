@@ -6,9 +6,12 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <map>
+#include <optional>
 
 #include "lumat/layer_style.h"
+#include "lumat/read_ahead.h"
 
 namespace korvex::lumat {
 namespace {
@@ -115,8 +118,16 @@ LatticeRange VisibleLattice(double ux, double uy, double vx, double vy, long col
 
 class Renderer {
  public:
-  Renderer(const ViewIndex& index, const ViewRequest& request, QImage& image, const RenderControl& control);
+  // kPlan walks the view as kDraw does, but draws nothing and reads no shapes: it lists the
+  // structures whose shapes the drawing will need and has not read yet, in the order it will
+  // meet them.
+  enum class Mode { kDraw, kPlan };
+  Renderer(const ViewIndex& index, const ViewRequest& request, QImage& image, const RenderControl& control,
+           Mode mode = Mode::kDraw);
   RenderStats Run();
+  const std::vector<std::uint32_t>& plan() const { return m_plan; }
+  // Called once, when the drawing first meets a structure whose shapes are not read yet.
+  void OnFirstUnread(std::function<void()> f) { m_on_first_unread = std::move(f); }
 
  private:
   void DrawStructure(std::uint32_t s, const Affine& m, int depth, double pixels);
@@ -140,7 +151,9 @@ class Renderer {
   bool Stopped() const { return m_stopped; }
   void ComputeTreeVisibility();
   const ShapeTable* Table(std::uint32_t s);
+  void Plan(std::uint32_t s);
 
+  const bool m_planning;
   const ViewIndex& m_index;
   const gds::LayoutSummary& m_summary;
   const ViewRequest& m_request;
@@ -160,6 +173,9 @@ class Renderer {
   std::vector<std::uint8_t> m_tree_visible;
   std::vector<std::uint8_t> m_on_stack;
   std::vector<const ShapeTable*> m_tables;
+  std::vector<std::uint32_t> m_plan;
+  std::vector<std::uint8_t> m_planned;
+  std::function<void()> m_on_first_unread;
   std::vector<QPointF> m_buffer;
   std::vector<gds::Point> m_centre, m_outline;
   RenderStats m_stats;
@@ -168,16 +184,24 @@ class Renderer {
   std::chrono::steady_clock::time_point m_last_partial;
 };
 
-Renderer::Renderer(const ViewIndex& index, const ViewRequest& request, QImage& image, const RenderControl& control)
-    : m_index(index), m_summary(index.summary()), m_request(request), m_image(image), m_control(control) {
+Renderer::Renderer(const ViewIndex& index, const ViewRequest& request, QImage& image, const RenderControl& control,
+                   Mode mode)
+    : m_planning(mode == Mode::kPlan), m_index(index), m_summary(index.summary()), m_request(request), m_image(image),
+      m_control(control) {
   m_width = std::max(request.viewport.width, 1);
   m_height = std::max(request.viewport.height, 1);
+  m_screen = {0.0, 0.0, double(m_width), double(m_height)};
+  m_on_stack.assign(m_summary.structures.size(), 0);
+  ComputeTreeVisibility();
+  if (m_planning) {
+    m_planned.assign(m_summary.structures.size(), 0);
+    return;
+  }
   if (m_image.size() != QSize(m_width, m_height) || m_image.format() != QImage::Format_ARGB32_Premultiplied)
     m_image = QImage(m_width, m_height, QImage::Format_ARGB32_Premultiplied);
   m_image.fill(BackgroundColour());
   m_bits = reinterpret_cast<QRgb*>(m_image.bits());
   m_stride = static_cast<std::size_t>(m_image.bytesPerLine()) / sizeof(QRgb);
-  m_screen = {0.0, 0.0, double(m_width), double(m_height)};
   const std::size_t slot_count = index.layers().size();
   m_colours.resize(slot_count);
   m_pens.resize(slot_count);
@@ -194,9 +218,7 @@ Renderer::Renderer(const ViewIndex& index, const ViewRequest& request, QImage& i
     m_tiles[i] = tile->second;
   }
   m_small_tree_colour = SmallTreeColour().rgba();
-  m_on_stack.assign(m_summary.structures.size(), 0);
   m_tables.assign(m_summary.structures.size(), nullptr);
-  ComputeTreeVisibility();
   m_last_partial = std::chrono::steady_clock::now();
 }
 
@@ -220,6 +242,12 @@ void Renderer::ComputeTreeVisibility() {
 RenderStats Renderer::Run() {
   const std::uint32_t top = m_request.top;
   if (top >= m_summary.structures.size()) return m_stats;
+  if (m_planning) {
+    m_on_stack[top] = 1;
+    DrawStructure(top, m_request.viewport.ToScreen(), 0, INFINITY);
+    m_stats.complete = !m_stopped;
+    return m_stats;
+  }
   m_painter.begin(&m_image);
   m_painter.setRenderHint(QPainter::Antialiasing, false);
   QFont font = m_painter.font();
@@ -240,7 +268,7 @@ bool Renderer::Poll() {
     m_stopped = true;
     return true;
   }
-  if (m_control.partial) {
+  if (m_control.partial && !m_planning) {
     const auto now = std::chrono::steady_clock::now();
     if (now - m_last_partial >= std::chrono::milliseconds(m_control.partial_interval_ms)) {
       m_control.partial(m_image.copy());
@@ -252,20 +280,33 @@ bool Renderer::Poll() {
 
 const ShapeTable* Renderer::Table(std::uint32_t s) {
   if (!m_tables[s]) {
+    if (m_on_first_unread && !m_index.HasShapes(s)) {
+      m_on_first_unread();
+      m_on_first_unread = nullptr;
+    }
     m_tables[s] = m_index.Shapes(s, m_control.cancelled);
     if (!m_tables[s]) m_stopped = true;
   }
   return m_tables[s];
 }
 
+void Renderer::Plan(std::uint32_t s) {
+  if (m_planned[s]) return;
+  m_planned[s] = 1;
+  if (!m_index.HasShapes(s)) m_plan.push_back(s);
+}
+
 void Renderer::DrawStructure(std::uint32_t s, const Affine& m, int depth, double pixels) {
-  const ShapeTable* table = Table(s);
+  const ShapeTable* table = nullptr;
+  if (m_planning) Plan(s);
+  else table = Table(s);
   Affine inverse;
   if (Stopped() || !m.Invert(inverse)) return;
   const gds::Box local_view = inverse.MapBox(m_screen);
   const double ppd = m.Scale();
   const bool labels = pixels >= kLabelPixels;
-  for (const ShapeBlock& block : table->blocks) {
+  static const std::vector<ShapeBlock> kNoBlocks;  // planning: the shapes are not read yet
+  for (const ShapeBlock& block : table ? table->blocks : kNoBlocks) {
     if (!Overlaps(block.box, local_view)) continue;
     if ((double(block.box.max_x) - block.box.min_x) * ppd < 1 && (double(block.box.max_y) - block.box.min_y) * ppd < 1) {
       DrawBlockPoint(*table, block, m);
@@ -483,6 +524,7 @@ void Renderer::DrawInstance(std::uint32_t child, const Affine& place, int depth)
 
 void Renderer::DrawSmallTree(const gds::Box& screen) {
   ++m_stats.small_trees;
+  if (m_planning) return;
   const double x0 = std::max(std::floor(screen.min_x), 0.0), y0 = std::max(std::floor(screen.min_y), 0.0);
   const double x1 = std::min(screen.max_x, m_width - 1.0), y1 = std::min(screen.max_y, m_height - 1.0);
   for (int y = int(y0); y <= int(y1); ++y) {
@@ -494,7 +536,24 @@ void Renderer::DrawSmallTree(const gds::Box& screen) {
 }  // namespace
 
 RenderStats RenderView(const ViewIndex& index, const ViewRequest& request, QImage& image, const RenderControl& control) {
+  const unsigned readers = control.readers >= 0 ? unsigned(control.readers) : ReadAhead::DefaultThreads();
+  std::optional<ReadAhead> ahead;  // destroyed (its threads joined) after the renderer
   Renderer renderer(index, request, image, control);
+  if (readers > 0) {
+    // A view whose shapes are all read needs no plan; otherwise the plan is made on a reading
+    // thread while the drawing goes on.
+    renderer.OnFirstUnread([&] {
+      auto plan = [&index, &request](const CancelFn& stop) {
+        RenderControl quiet;
+        quiet.cancelled = stop;
+        QImage none;
+        Renderer planner(index, request, none, quiet, Renderer::Mode::kPlan);
+        planner.Run();
+        return planner.plan();
+      };
+      ahead.emplace(index, plan, readers, control.cancelled);
+    });
+  }
   return renderer.Run();
 }
 

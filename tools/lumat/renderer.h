@@ -32,10 +32,13 @@ struct RenderStats {
 };
 
 struct RenderControl {
-  CancelFn cancelled;  // asked now and then; may be empty
+  CancelFn cancelled;  // asked now and then, also from the threads reading ahead; may be empty
   // Given a copy of the picture so far every `partial_interval_ms` (may be empty).
   std::function<void(const QImage&)> partial;
   int partial_interval_ms = 150;
+  // Threads that read shapes ahead of the drawing, besides its own (-1: one per further
+  // processor, at most three). The picture is the same with any number.
+  int readers = -1;
 };
 
 // Makes `image` the viewport's size (premultiplied ARGB) and draws the view into it.

@@ -6,9 +6,10 @@
 #include <numeric>
 #include <optional>
 
-#include "gds/diagnostics.h"
+#include "gds/bytes.h"
 #include "gds/element.h"
-#include "gds/stream_reader.h"
+#include "gds/element_grammar.h"
+#include "gds/record_reader.h"
 
 namespace korvex::lumat {
 namespace {
@@ -44,6 +45,39 @@ std::uint32_t Spread(std::uint32_t v) {
   return v;
 }
 
+struct ZOrder {
+  std::uint32_t key = 0;
+  std::uint32_t index = 0;
+};
+
+// Stable radix sort on the key, a byte a pass (std::sort of the pairs gives the same order,
+// as the indices ascend, but costs several times more on the many small tables of a layout).
+void SortByKey(std::vector<ZOrder>& items) {
+  if (items.size() < 64) {
+    std::sort(items.begin(), items.end(), [](const ZOrder& a, const ZOrder& b) {
+      return a.key != b.key ? a.key < b.key : a.index < b.index;
+    });
+    return;
+  }
+  constexpr int kBits = 8;
+  constexpr std::uint32_t kBuckets = 1u << kBits;
+  std::vector<ZOrder> scratch(items.size());
+  std::vector<std::uint32_t> count(kBuckets);
+  for (int shift = 0; shift < 32; shift += kBits) {
+    std::fill(count.begin(), count.end(), 0u);
+    for (const ZOrder& z : items) ++count[(z.key >> shift) & (kBuckets - 1)];
+    if (count[(items[0].key >> shift) & (kBuckets - 1)] == items.size()) continue;  // one bucket: nothing moves
+    std::uint32_t sum = 0;
+    for (std::uint32_t& c : count) {
+      const std::uint32_t n = c;
+      c = sum;
+      sum += n;
+    }
+    for (const ZOrder& z : items) scratch[count[(z.key >> shift) & (kBuckets - 1)]++] = z;
+    items.swap(scratch);
+  }
+}
+
 bool IsUprightRectangle(const gds::Point* p, std::size_t n) {
   if (n != 4) return false;
   for (std::size_t i = 0; i < 4; ++i) {
@@ -72,54 +106,117 @@ std::int32_t ToInt(double v) {
   return static_cast<std::int32_t>(std::clamp(v, double(INT32_MIN), double(INT32_MAX)));
 }
 
-void AddElement(ShapeTable& table, const gds::Element& e, std::uint32_t slot) {
-  const std::size_t first = table.points.size();
-  const std::vector<gds::Point>& xy = e.xy;
+// The element being read: its values as the element grammar admits them; its points go
+// straight into the table, after those of the shapes before it.
+struct PendingElement {
+  gds::ElementKind kind = gds::ElementKind::kBoundary;
+  std::optional<std::uint16_t> layer;
+  std::uint16_t datatype = 0;
+  gds::PathShape path;
+  std::string_view text;
+  std::size_t first_point = 0;
+};
+
+void AddPointsOf(ShapeTable& table, const gds::Record& rec) {
+  const std::size_t n = rec.size / 8;
+  const std::size_t at = table.points.size();
+  table.points.resize(at + n);
+  gds::Point* out = table.points.data() + at;
+  const std::uint8_t* p = rec.data;
+  for (std::size_t i = 0; i < n; ++i) out[i] = {gds::LoadI32(p + 8 * i), gds::LoadI32(p + 8 * i + 4)};
+}
+
+void TakeValue(ShapeTable& table, PendingElement& e, const gds::Record& rec) {
+  switch (rec.type) {
+    case gds::kXY: AddPointsOf(table, rec); break;
+    case gds::kLayer: e.layer = rec.Number(); break;
+    case gds::kDatatype:
+    case gds::kTextType:
+    case gds::kNodeType:
+    case gds::kBoxType: e.datatype = rec.Number(); break;
+    case gds::kPathType: e.path.pathtype = static_cast<std::int16_t>(rec.Number()); break;
+    case gds::kWidth: e.path.width = rec.Int32(0); break;
+    case gds::kBgnExtn: e.path.bgnextn = rec.Int32(0); break;
+    case gds::kEndExtn: e.path.endextn = rec.Int32(0); break;
+    case gds::kString: e.text = rec.TextKeepInnerNul(); break;
+    default: break;
+  }
+}
+
+// Turns the element just read into a shape of `slot`, or drops its points.
+void AddElement(ShapeTable& table, const PendingElement& e, std::uint32_t slot) {
+  const std::size_t first = e.first_point;
+  const std::size_t n = table.points.size() - first;
   switch (e.kind) {
     case gds::ElementKind::kBoundary:
-    case gds::ElementKind::kBox: {
-      std::size_t n = xy.size();
-      if (n > 1 && xy.front() == xy.back()) --n;  // the stored closing point
-      table.points.insert(table.points.end(), xy.begin(), xy.begin() + static_cast<std::ptrdiff_t>(n));
-      AddPoints(table, n >= 3 ? ShapeKind::kPolygon : ShapeKind::kLine, slot, first);
+    case gds::ElementKind::kBox:
+      if (n > 1 && table.points[first] == table.points.back()) table.points.pop_back();  // the stored closing point
+      AddPoints(table, table.points.size() - first >= 3 ? ShapeKind::kPolygon : ShapeKind::kLine, slot, first);
       break;
-    }
     case gds::ElementKind::kPath: {
-      const gds::PathShape shape{e.width.value_or(0), e.pathtype.value_or(0), e.bgnextn.value_or(0),
-                                 e.endextn.value_or(0)};
-      table.points.insert(table.points.end(), xy.begin(), xy.end());
-      if (shape.width == 0 || xy.empty()) {
+      if (e.path.width == 0 || n == 0) {
         AddPoints(table, ShapeKind::kLine, slot, first);
         break;
       }
-      const gds::Box b = gds::PathBox(xy.data(), xy.size(), shape.width, shape.pathtype, shape.bgnextn, shape.endextn);
+      const gds::Box b = gds::PathBox(table.points.data() + first, n, e.path.width, e.path.pathtype, e.path.bgnextn,
+                                      e.path.endextn);
       Shape s;
       s.kind = ShapeKind::kPath;
       s.slot = slot;
       s.first = table.paths.size();
       s.box = {ToInt(std::floor(b.min_x)), ToInt(std::floor(b.min_y)), ToInt(std::ceil(b.max_x)), ToInt(std::ceil(b.max_y))};
-      table.paths.push_back({first, static_cast<std::uint32_t>(xy.size()), shape});
+      table.paths.push_back({first, static_cast<std::uint32_t>(n), e.path});
       table.shapes.push_back(s);
       break;
     }
     case gds::ElementKind::kNode:
-      table.points.insert(table.points.end(), xy.begin(), xy.end());
       AddPoints(table, ShapeKind::kLine, slot, first);
       break;
     case gds::ElementKind::kText: {
-      if (xy.empty()) break;
+      if (n == 0) break;
+      const gds::Point anchor = table.points[first];
+      table.points.resize(first);
       Shape s;
       s.kind = ShapeKind::kText;
       s.slot = slot;
       s.first = table.labels.size();
-      s.box = {xy[0].x, xy[0].y, xy[0].x, xy[0].y};
-      table.labels.push_back({xy[0], e.string});
+      s.box = {anchor.x, anchor.y, anchor.x, anchor.y};
+      table.labels.push_back({anchor, std::string(e.text)});
       table.shapes.push_back(s);
       break;
     }
     case gds::ElementKind::kSRef:
     case gds::ElementKind::kARef:
+      table.points.resize(first);
       break;
+  }
+}
+
+// Reads the body of an element up to its ENDEL into `e`. kRecord when it ended properly,
+// or cut off by a record that cannot be inside it (the reader is then back at that record);
+// kEnd when the data ended inside it (it still counts); kError when damage broke it off.
+gds::RecordReader::Status ReadElementBody(gds::RecordReader& reader, ShapeTable& table, PendingElement& e) {
+  gds::ElementGrammar grammar;
+  grammar.Start(e.kind);
+  gds::Record rec;
+  for (;;) {
+    const gds::RecordReader::Status status = reader.Next(rec);
+    if (status != gds::RecordReader::Status::kRecord) return status;
+    switch (grammar.Classify(rec).role) {
+      case gds::ElementRole::kEnd:
+        return status;
+      case gds::ElementRole::kCutOff:
+        reader.Seek(rec.offset);
+        return status;
+      case gds::ElementRole::kValue:
+        TakeValue(table, e, rec);
+        break;
+      case gds::ElementRole::kMoreXY:
+        AddPointsOf(table, rec);
+        break;
+      default:
+        break;  // properties, repeats, damage, strangers: nothing drawn from them
+    }
   }
 }
 
@@ -132,8 +229,9 @@ void BuildBlocks(ShapeTable& table) {
   for (const Shape& s : table.shapes) Merge(all, s.box);
   const double span_x = std::max(1.0, double(all.max_x) - all.min_x);
   const double span_y = std::max(1.0, double(all.max_y) - all.min_y);
-  // Order along a Z curve over the shapes' centres, so that neighbours share a block.
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> order(table.shapes.size());
+  // Order along a Z curve over the shapes' centres, so that neighbours share a block; equal
+  // places keep the reading order.
+  std::vector<ZOrder> order(table.shapes.size());
   for (std::uint32_t i = 0; i < table.shapes.size(); ++i) {
     const IntBox& b = table.shapes[i].box;
     const double cx = (double(b.min_x) + b.max_x) / 2 - all.min_x;
@@ -142,10 +240,10 @@ void BuildBlocks(ShapeTable& table) {
     const auto qy = static_cast<std::uint32_t>(cy / span_y * 65535.0);
     order[i] = {Spread(qx) | (Spread(qy) << 1), i};
   }
-  std::sort(order.begin(), order.end());
+  SortByKey(order);
   std::vector<Shape> sorted;
   sorted.reserve(table.shapes.size());
-  for (const auto& o : order) sorted.push_back(table.shapes[o.second]);
+  for (const ZOrder& o : order) sorted.push_back(table.shapes[o.index]);
   table.shapes = std::move(sorted);
   for (std::uint32_t first = 0; first < table.shapes.size(); first += kBlockSize) {
     ShapeBlock block;
@@ -158,30 +256,43 @@ void BuildBlocks(ShapeTable& table) {
 }
 
 std::unique_ptr<ShapeTable> ReadShapeTable(const std::uint8_t* data, std::size_t size, std::uint64_t offset,
-                                           const LayerTable& layers, const std::function<bool()>& cancelled) {
+                                           const LayerTable& layers, const std::function<bool()>& cancelled,
+                                           std::size_t expected_shapes) {
+  // Straight from the records, as the stream reader would give the elements, without making
+  // an element object for each: this is what the first drawing of a large layout waits for.
   auto table = std::make_unique<ShapeTable>();
-  gds::Diagnostics diagnostics(0);
-  gds::StreamReader reader(data, size, diagnostics);
+  table->shapes.reserve(expected_shapes);
+  gds::RecordReader reader(data, size);
   reader.Seek(offset);
-  if (!reader.NextStructure()) return table;
-  gds::Element e;
-  std::optional<LayerKey> last_key;
-  std::optional<std::uint32_t> last_slot;
+  gds::Record rec;
+  if (reader.Next(rec) != gds::RecordReader::Status::kRecord || rec.type != gds::kBgnStr) return table;
   std::uint32_t since_check = 0;
-  while (reader.NextElement(e)) {
+  PendingElement e;
+  while (reader.Next(rec) == gds::RecordReader::Status::kRecord) {
+    if (rec.type == gds::kEndStr || rec.type == gds::kBgnStr || rec.type == gds::kEndLib) break;
+    gds::ElementKind kind;
+    if (!gds::ElementKindOfStart(rec.type, kind)) continue;  // between elements: nothing to draw
     if (++since_check == kCancelCheckEvery) {
       since_check = 0;
       if (cancelled && cancelled()) return nullptr;
     }
-    if (!e.layer) continue;
-    const LayerKey key = MakeLayerKey(*e.layer, e.datatype.value_or(0));
-    if (key != last_key) {  // runs of one layer are common
-      last_key = key;
-      last_slot = layers.SlotOf(key);
+    e = PendingElement{};
+    e.kind = kind;
+    e.first_point = table->points.size();
+    const gds::RecordReader::Status status = ReadElementBody(reader, *table, e);
+    if (status == gds::RecordReader::Status::kError) {  // broken off by damage: not drawn
+      table->points.resize(e.first_point);
+      break;
     }
-    if (last_slot) AddElement(*table, e, *last_slot);
+    const std::optional<std::uint32_t> slot = e.layer ? layers.SlotOf(MakeLayerKey(*e.layer, e.datatype)) : std::nullopt;
+    if (slot) AddElement(*table, e, *slot);
+    else table->points.resize(e.first_point);
+    if (status == gds::RecordReader::Status::kEnd) break;
   }
   BuildBlocks(*table);
+  table->points.shrink_to_fit();
+  table->labels.shrink_to_fit();
+  table->paths.shrink_to_fit();
   return table;
 }
 

@@ -63,9 +63,11 @@ struct ShapeTable {
 
 // Reads the structure whose BGNSTR is at `offset` of the stream in `data`. Pairs missing from
 // `layers` are left out. Returns null when `cancelled` (asked now and then; may be empty)
-// says so on the way, so that a half-read structure is never kept.
+// says so on the way, so that a half-read structure is never kept. `expected_shapes`, when
+// known (the summary counts the elements), saves growing the table step by step.
 std::unique_ptr<ShapeTable> ReadShapeTable(const std::uint8_t* data, std::size_t size, std::uint64_t offset,
-                                           const LayerTable& layers, const std::function<bool()>& cancelled);
+                                           const LayerTable& layers, const std::function<bool()>& cancelled,
+                                           std::size_t expected_shapes = 0);
 
 // Sorts the shapes into blocks of nearby shapes (done by ReadShapeTable; public for tables
 // made by hand).

@@ -3,15 +3,24 @@
 #include <algorithm>
 #include <array>
 #include <thread>
-#include <unordered_map>
 
-#include "gds/element_grammar.h"
 #include "gds/layout_file.h"
 #include "gds/name_codec.h"
-#include "gds/record_reader.h"
 #include "gds/stream_reader.h"
 
 namespace korvex::lumat {
+namespace {
+
+// The elements that may become shapes: all but the references.
+std::size_t ShapeCount(const gds::StructureSummary& st) {
+  std::size_t n = 0;
+  for (gds::ElementKind kind : {gds::ElementKind::kBoundary, gds::ElementKind::kPath, gds::ElementKind::kText,
+                                gds::ElementKind::kNode, gds::ElementKind::kBox})
+    n += st.counts[static_cast<std::size_t>(kind)];
+  return n;
+}
+
+}  // namespace
 
 bool ViewIndex::Open(const std::string& path, std::string& error) {
   m_path = path;
@@ -26,12 +35,12 @@ bool ViewIndex::Open(const std::string& path, std::string& error) {
     error = "Not a GDSII stream: " + signature + ".";
     return false;
   }
-  // The pairs per structure come from a second pass beside the summary: two cores, one wait.
-  std::vector<std::pair<std::string, std::vector<LayerKey>>> census;
-  std::thread census_thread([this, &census] { Census(census); });
+  // One pass on every core, which lists the pairs each structure uses as it goes.
+  gds::SummaryOptions options;
+  options.threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+  options.pairs = true;
   gds::Diagnostics diagnostics;
-  const bool summarized = gds::Summarize(m_file.data(), m_file.size(), diagnostics, m_summary);
-  census_thread.join();
+  const bool summarized = gds::Summarize(m_file.data(), m_file.size(), diagnostics, m_summary, options);
   const gds::Issue* fatal = diagnostics.fatal();
   if (!summarized) {
     error = fatal ? fatal->Text() : "The file could not be read.";
@@ -56,119 +65,30 @@ bool ViewIndex::Open(const std::string& path, std::string& error) {
                 " damaged or odd records, not drawn from; the first: " + diagnostics.issues().front().Text();
   }
 
-  std::unordered_map<std::string_view, std::uint32_t> by_name;
-  for (std::uint32_t s : m_summary.listed) by_name.emplace(m_summary.structures[s].name, s);
   // Most structures use the same few pairs: a direct-mapped filter keeps the union short.
   std::vector<LayerKey> all;
   std::array<std::uint64_t, 4096> recent{};
-  std::vector<const std::vector<LayerKey>*> own(m_summary.structures.size(), nullptr);
-  for (const auto& [name, keys] : census) {
-    const auto it = by_name.find(name);
-    if (it == by_name.end() || own[it->second]) continue;  // unreported, or a later namesake
-    own[it->second] = &keys;
-    for (LayerKey k : keys) {
-      std::uint64_t& seen = recent[(k ^ (k >> 16) * 31) & 0xFFF];
+  for (std::uint32_t s : m_summary.listed) {
+    for (LayerKey k : m_summary.structures[s].pairs) {
+      std::uint64_t& seen = recent[(std::uint64_t(k) * 0x9E3779B97F4A7C15u) >> 52];  // top bits: all of the key
       if (seen == std::uint64_t(k) + 1) continue;
       seen = std::uint64_t(k) + 1;
       all.push_back(k);
     }
   }
   m_layers.Assign(std::move(all));
-  // Both lists are sorted: one walk along the table per structure.
-  const std::vector<LayerKey>& table = m_layers.keys();
   m_own_slots.assign(m_summary.structures.size(), {});
-  for (std::size_t s = 0; s < own.size(); ++s) {
-    if (!own[s]) continue;
-    auto at = table.begin();
-    for (LayerKey k : *own[s]) {
-      at = std::lower_bound(at, table.end(), k);
-      m_own_slots[s].push_back(static_cast<std::uint32_t>(at - table.begin()));
-    }
+  for (std::uint32_t s : m_summary.listed) {
+    const std::vector<LayerKey>& pairs = m_summary.structures[s].pairs;
+    m_own_slots[s].reserve(pairs.size());
+    for (LayerKey k : pairs) m_own_slots[s].push_back(*m_layers.SlotOf(k));
   }
+  // The slots say the same as the pair lists, which are a good part of the index's memory.
+  for (std::uint32_t s : m_summary.listed) std::vector<LayerKey>().swap(m_summary.structures[s].pairs);
   OrderBottomUp();
   m_tables.resize(m_summary.structures.size());
+  m_reading.assign(m_summary.structures.size(), 0);
   return true;
-}
-
-void ViewIndex::Census(std::vector<std::pair<std::string, std::vector<LayerKey>>>& per_structure) const {
-  // Only the layer and type records matter here, so this walks records instead of reading
-  // whole elements: it must not take longer than the summary beside it. The element grammar
-  // decides which records count, as for the shapes drawn later.
-  gds::RecordReader reader(m_file.data(), m_file.size());
-  gds::Record rec;
-  gds::ElementGrammar grammar;
-  std::string name;
-  std::vector<LayerKey> keys;
-  bool in_structure = false, in_element = false;
-  int layer = -1, type = 0;
-  // Pairs seen in this structure, direct-mapped: nearly every repeat is caught here, so the
-  // list stays short and sorting it costs nothing.
-  std::array<std::uint64_t, 256> seen{};
-  auto add = [&keys, &seen](int l, int t) {
-    const LayerKey k = MakeLayerKey(static_cast<std::uint16_t>(l), static_cast<std::uint16_t>(t));
-    std::uint64_t& slot = seen[(k ^ (k >> 16) * 31) & 0xFF];
-    if (slot == std::uint64_t(k) + 1) return;
-    slot = std::uint64_t(k) + 1;
-    keys.push_back(k);
-  };
-  // An element without a LAYER is not drawn; one without a type record is drawn as type 0.
-  auto end_element = [&] {
-    if (in_element && layer >= 0) add(layer, type);
-    in_element = false;
-  };
-  auto finish = [&] {
-    end_element();
-    std::sort(keys.begin(), keys.end());
-    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-    per_structure.emplace_back(std::move(name), std::move(keys));
-    name.clear();
-    keys.clear();
-    seen.fill(0);
-    in_structure = false;
-  };
-  gds::RecordReader::Status status;
-  while ((status = reader.Next(rec)) == gds::RecordReader::Status::kRecord) {
-    if (in_element) {
-      const gds::ElementRole role = grammar.Classify(rec).role;
-      if (role == gds::ElementRole::kValue) {
-        if (rec.type == gds::kLayer) layer = rec.Number();
-        else if (rec.type == gds::kDatatype || rec.type == gds::kTextType || rec.type == gds::kNodeType ||
-                 rec.type == gds::kBoxType)
-          type = rec.Number();
-      }
-      if (role == gds::ElementRole::kEnd) end_element();
-      if (role != gds::ElementRole::kCutOff) continue;
-      end_element();  // a missing ENDEL: the record is read below
-    }
-    gds::ElementKind kind;
-    if (gds::ElementKindOfStart(rec.type, kind)) {
-      grammar.Start(kind);
-      in_element = in_structure;
-      layer = -1;
-      type = 0;
-      continue;
-    }
-    switch (rec.type) {
-      case gds::kBgnStr:
-        if (in_structure) finish();
-        in_structure = true;
-        break;
-      case gds::kStrName:
-        name = rec.Text();
-        break;
-      case gds::kEndStr:
-        if (in_structure) finish();
-        break;
-      case gds::kEndLib:
-        if (in_structure) finish();
-        return;
-      default:
-        break;
-    }
-  }
-  // An element broken off by damage is not drawn either; one the end of the file cuts off is.
-  if (status == gds::RecordReader::Status::kError) in_element = false;
-  if (in_structure) finish();
 }
 
 void ViewIndex::OrderBottomUp() {
@@ -229,20 +149,42 @@ double ViewIndex::UserUnitsPerDbu() const {
 
 const ShapeTable* ViewIndex::Shapes(std::uint32_t structure, const CancelFn& cancelled) const {
   {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    m_read_done.wait(lock, [&] { return m_tables[structure] || !m_reading[structure]; });
     if (m_tables[structure]) return m_tables[structure].get();
+    m_reading[structure] = 1;
   }
-  const gds::StructureSummary& st = m_summary.structures[structure];
-  std::unique_ptr<ShapeTable> table;
-  if (st.defined) {
-    table = ReadShapeTable(m_file.data(), m_file.size(), st.offset, m_layers, cancelled);
-    if (!table) return nullptr;
-  } else {
-    table = std::make_unique<ShapeTable>();
-  }
+  return ReadClaimed(structure, cancelled);
+}
+
+bool ViewIndex::HasShapes(std::uint32_t structure) const {
   std::lock_guard lock(m_mutex);
-  if (!m_tables[structure]) m_tables[structure] = std::move(table);
-  return m_tables[structure].get();
+  return m_tables[structure] != nullptr;
+}
+
+void ViewIndex::ReadAhead(std::uint32_t structure, const CancelFn& cancelled) const {
+  {
+    std::lock_guard lock(m_mutex);
+    if (m_tables[structure] || m_reading[structure]) return;
+    m_reading[structure] = 1;
+  }
+  ReadClaimed(structure, cancelled);
+}
+
+const ShapeTable* ViewIndex::ReadClaimed(std::uint32_t structure, const CancelFn& cancelled) const {
+  const gds::StructureSummary& st = m_summary.structures[structure];
+  std::unique_ptr<ShapeTable> table =
+      st.defined ? ReadShapeTable(m_file.data(), m_file.size(), st.offset, m_layers, cancelled, ShapeCount(st))
+                 : std::make_unique<ShapeTable>();
+  const ShapeTable* out = nullptr;
+  {
+    std::lock_guard lock(m_mutex);
+    m_reading[structure] = 0;
+    if (table) m_tables[structure] = std::move(table);
+    out = m_tables[structure].get();
+  }
+  m_read_done.notify_all();
+  return out;
 }
 
 }  // namespace korvex::lumat

@@ -4,6 +4,7 @@
 // structure's shapes live in one flat table.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,6 +30,7 @@ class ViewIndex {
   bool Open(const std::string& path, std::string& error);
 
   const std::string& path() const { return m_path; }
+  // The summary without its per-structure pair lists (OwnSlots() holds them as slots).
   const gds::LayoutSummary& summary() const { return m_summary; }
   const gds::Hierarchy& hierarchy() const { return m_hierarchy; }
   const LayerTable& layers() const { return m_layers; }
@@ -37,7 +39,7 @@ class ViewIndex {
   // The file breaks off or is damaged part way (the warning says where).
   bool broken() const { return m_broken; }
 
-  // The pairs a structure's own elements use, as slots, ascending.
+  // The pairs a structure's own elements use, as slots, each once.
   const std::vector<std::uint32_t>& OwnSlots(std::uint32_t structure) const { return m_own_slots[structure]; }
   // Defined structures ordered so that each comes after every structure it references
   // (references that close a cycle are left out of the ordering).
@@ -56,12 +58,19 @@ class ViewIndex {
   double UserUnitsPerDbu() const;
 
   // The shapes of a structure, read on first use. Null when `cancelled` interrupted the
-  // reading (it is then read again next time). Safe to call from several threads.
+  // reading (it is then read again next time). Safe to call from several threads: a call
+  // that finds another thread reading the structure waits for that reading.
   const ShapeTable* Shapes(std::uint32_t structure, const CancelFn& cancelled) const;
+  // The structure's shapes are read already.
+  bool HasShapes(std::uint32_t structure) const;
+  // Reads the structure's shapes unless they are read or being read already; never waits.
+  // For threads that read ahead of a drawing.
+  void ReadAhead(std::uint32_t structure, const CancelFn& cancelled) const;
 
  private:
-  void Census(std::vector<std::pair<std::string, std::vector<LayerKey>>>& per_structure) const;
   void OrderBottomUp();
+  // Reads a structure this thread has claimed, keeps it and wakes whoever waits for it.
+  const ShapeTable* ReadClaimed(std::uint32_t structure, const CancelFn& cancelled) const;
 
   std::string m_path;
   gds::MappedFile m_file;
@@ -73,7 +82,9 @@ class ViewIndex {
   std::vector<std::vector<std::uint32_t>> m_own_slots;
   std::vector<std::uint32_t> m_bottom_up;
   mutable std::mutex m_mutex;
+  mutable std::condition_variable m_read_done;
   mutable std::vector<std::unique_ptr<ShapeTable>> m_tables;
+  mutable std::vector<std::uint8_t> m_reading;  // a thread is reading the structure now
 };
 
 }  // namespace korvex::lumat

@@ -185,5 +185,57 @@ TEST_F(RenderTest, CancelledDrawingSaysSo) {
   EXPECT_LT(stats.instances, 40'000u);
 }
 
+// "CELL" and 7 make "CELL7".
+std::string Numbered(const char* stem, int n) {
+  std::string name = stem;
+  name += std::to_string(n);
+  return name;
+}
+
+TEST(RenderReadAheadTest, ReadingAheadOnOtherThreadsDrawsTheSamePicture) {
+  // Many cells of their own layers under several levels: the threads reading ahead and the
+  // drawing share the tables, and an interrupted drawing leaves nothing half read behind.
+  LayoutBuilder b;
+  for (int c = 0; c < 40; ++c) {
+    b.Structure(Numbered("CELL", c))
+        .Rect(c % 7, c % 3, 0, 0, 400 + 10 * c, 300)
+        .Rect(c % 5 + 10, 0, 50, 50, 120, 900 - 5 * c)
+        .Text(63, c % 4, 10, 10, Numbered("C", c));
+  }
+  for (int m = 0; m < 8; ++m) {
+    LayoutBuilder& mid = b.Structure(Numbered("MID", m));
+    for (int c = 0; c < 10; ++c) mid.SRef(Numbered("CELL", (m * 5 + c) % 40), c * 1000, (c % 3) * 1200);
+    mid.ARef(Numbered("CELL", m), 20, 10, {0, 4000}, {20 * 700, 4000}, {0, 4000 + 10 * 1000});
+  }
+  LayoutBuilder& top = b.Structure("TOP");
+  for (int m = 0; m < 8; ++m) top.SRef(Numbered("MID", m), (m % 4) * 12000, (m / 4) * 9000, {m % 2 ? 90.0 : 0.0});
+  const std::string path = b.Save("read_ahead");
+
+  auto draw = [&](int readers, const CancelFn& cancelled, ViewIndex& index, QImage& image) {
+    ViewRequest request;
+    request.top = *index.DefaultTop();
+    request.viewport = Viewport::Fit(index.TreeBox(request.top), 640, 480);
+    RenderControl control;
+    control.readers = readers;
+    control.cancelled = cancelled;
+    return RenderView(index, request, image, control);
+  };
+  std::string error;
+  ViewIndex alone, shared;
+  ASSERT_TRUE(alone.Open(path, error)) << error;
+  ASSERT_TRUE(shared.Open(path, error)) << error;
+  QImage expected, image;
+  const RenderStats one = draw(0, {}, alone, expected);
+  // Over a thousand placements: the drawing asks, and stops, before it ends.
+  EXPECT_FALSE(draw(3, [] { return true; }, shared, image).complete);
+  const RenderStats many = draw(3, {}, shared, image);
+  EXPECT_TRUE(many.complete);
+  EXPECT_EQ(one.outlines, many.outlines);
+  EXPECT_EQ(one.points, many.points);
+  EXPECT_EQ(one.instances, many.instances);
+  EXPECT_GT(one.outlines, 200u);
+  EXPECT_TRUE(image == expected);
+}
+
 }  // namespace
 }  // namespace korvex::lumat

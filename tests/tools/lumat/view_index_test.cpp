@@ -152,7 +152,7 @@ TEST(ViewIndexTest, MistypedRecordsAreReportedWithTheirOffsetAndNotDrawnFrom) {
 }
 
 TEST(ViewIndexTest, TypeRecordBeforeTheLayerStillNamesThePair) {
-  // The census and the shape reader both take the records in any order: a shape whose
+  // The index and the shape reader both take the records in any order: a shape whose
   // DATATYPE comes before its LAYER is listed and drawn under its own pair.
   LayoutBuilder b;
   b.Structure("TOP").Rect(1, 0, 0, 0, 10, 10);
@@ -176,6 +176,34 @@ TEST(ViewIndexTest, TypeRecordBeforeTheLayerStillNamesThePair) {
   const ShapeTable* shapes = index.Shapes(*index.DefaultTop(), {});
   ASSERT_NE(shapes, nullptr);
   EXPECT_EQ(shapes->shapes.size(), 1u);
+}
+
+TEST(ViewIndexTest, EveryShapeTheReaderGivesHasItsPairListed) {
+  // A structure with an empty name gets a made-up one; its own pair must still be listed, or
+  // its shapes would be dropped as of an unknown layer.
+  LayoutBuilder unnamed;
+  unnamed.Structure("").Rect(9, 4, 0, 0, 10, 10);
+  unnamed.Structure("TOP").Rect(1, 0, 0, 0, 10, 10);
+  ViewIndex index;
+  std::string error;
+  ASSERT_TRUE(index.Open(unnamed.Save("unnamed_structure"), error)) << error;
+  EXPECT_EQ(index.layers().keys(), (std::vector<LayerKey>{MakeLayerKey(1, 0), MakeLayerKey(9, 4)}));
+  const std::uint32_t first = index.summary().listed.at(0);
+  EXPECT_TRUE(index.summary().structures[first].unnamed);
+  ASSERT_EQ(index.OwnSlots(first).size(), 1u);
+  ASSERT_NE(index.Shapes(first, {}), nullptr);
+  EXPECT_EQ(index.Shapes(first, {})->shapes.size(), 1u);
+
+  // A last shape whose ENDEL the end of the file cuts off is still read, so its pair counts.
+  LayoutBuilder cut;
+  cut.Structure("TOP").Rect(1, 0, 0, 0, 10, 10).Rect(5, 5, 20, 20, 30, 30);
+  const std::string path = cut.Save("cut_after_points");
+  testing::DropTail(path, 12);  // ENDEL, ENDSTR, ENDLIB
+  ViewIndex cut_index;
+  ASSERT_TRUE(cut_index.Open(path, error)) << error;
+  EXPECT_EQ(cut_index.layers().keys(), (std::vector<LayerKey>{MakeLayerKey(1, 0), MakeLayerKey(5, 5)}));
+  ASSERT_NE(cut_index.Shapes(*cut_index.DefaultTop(), {}), nullptr);
+  EXPECT_EQ(cut_index.Shapes(*cut_index.DefaultTop(), {})->shapes.size(), 2u);
 }
 
 TEST(LayerTableTest, SlotsFollowTheSortedPairsUpToTheLastLayerNumber) {
