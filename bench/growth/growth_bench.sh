@@ -3,7 +3,9 @@
 # prints for each job the median time of RUNS runs from the page cache, its peak resident
 # memory and its peak anonymous memory (heap and stacks: what does not come from the mapped
 # file), beside cat and cp of the same file. Jobs: the scanner, and the engine with the switches
-# the window passes: copy, keep 10 of the 50 layers renumbered, and the dry runs of both.
+# the window passes: copy, keep 10 of the 50 layers renumbered, and the dry runs of both; then the
+# viewer's index and first drawing at fit (bench_viewer, once, with its own figures). Flattening
+# grows with the hierarchy rather than the file: bench/engine/explode_bench.sh shows it.
 # Needs twice the largest size free in /tmp; deletes what it made.
 # Usage: growth_bench.sh BIN_DIR [RUNS] [SIZE...]
 set -euo pipefail
@@ -47,5 +49,9 @@ for size in "${sizes[@]}"; do
   row "keep 10 layers (x cp)" "$cp_s" "$bin/korvexe.exe" "$gds" "$out" "${keep[@]}"
   row "dry run copy (x cat)" "$cat_s" "$bin/korvexe.exe" "$gds" "$out" "${copy[@]}" -dryrun
   row "dry run keep 10 (x cat)" "$cat_s" "$bin/korvexe.exe" "$gds" "$out" "${keep[@]}" -dryrun
+  if [ -x "$bin/../bench-bin/bench_viewer" ]; then
+    QT_QPA_PLATFORM=offscreen "$bin/../bench-bin/bench_viewer" --file "$gds" --no-klayout 2>/dev/null |
+      grep -E "index|fit|peak resident" | sed "s/^/$size   viewer/"
+  fi
   rm -f "$gds" "$out" "$work/report.ssn"
 done
