@@ -95,12 +95,17 @@ void BackgroundWriter::Run() {
 // Starts writing back what was written since the last time, without waiting for it. A failure
 // here is not the write's: the sync before the rename reports what matters.
 void BackgroundWriter::StartWriteBack() {
-#ifdef __linux__
   const off_t at = ::lseek(fd_, 0, SEEK_CUR);
   if (at < 0 || static_cast<std::uint64_t>(at) < written_back_ + kWriteBackEvery) return;
-  ::sync_file_range(fd_, static_cast<off_t>(written_back_), at - static_cast<off_t>(written_back_),
-                    SYNC_FILE_RANGE_WRITE);
+  engine::StartWriteBack(fd_, written_back_, static_cast<std::uint64_t>(at));
   written_back_ = static_cast<std::uint64_t>(at);
+}
+
+void StartWriteBack(int fd, std::uint64_t from, std::uint64_t to) {
+#ifdef __linux__
+  ::sync_file_range(fd, static_cast<off_t>(from), static_cast<off_t>(to - from), SYNC_FILE_RANGE_WRITE);
+#else
+  (void)fd, (void)from, (void)to;
 #endif
 }
 

@@ -12,6 +12,10 @@
 
 namespace korvex::engine {
 
+// Starts writing bytes [from, to) of `fd` back to the disk, without waiting for it: the sync
+// before the rename then has little left to wait for. A failure here is not the write's.
+void StartWriteBack(int fd, std::uint64_t from, std::uint64_t to);
+
 class BackgroundWriter {
  public:
   BackgroundWriter() = default;

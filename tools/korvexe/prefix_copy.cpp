@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "korvexe/background_writer.h"
+
 namespace korvex::engine {
 namespace {
 
@@ -49,8 +51,9 @@ std::string PrefixCopy::error() const {
 
 void PrefixCopy::Run() {
   while (!stop_ && done_ < end_.load()) {
-    const std::uint64_t size = std::min(kPiece, end_.load() - done_);
-    if (!CopyPiece(done_, size)) return;
+    const std::uint64_t from = done_, size = std::min(kPiece, end_.load() - done_);
+    if (!CopyPiece(from, size)) return;
+    StartWriteBack(out_, from, done_);
   }
 }
 
