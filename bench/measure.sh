@@ -1,7 +1,7 @@
 # Sourced by the benchmark scripts. measure CMD...: runs CMD once (its output to /dev/null)
-# and prints "SECONDS PEAK_RSS_KB PEAK_ANON_KB": wall time, peak resident memory (mapped file
-# pages included), and the peak anonymous memory (heap and stacks) of CMD or, when CMD is a
-# wrapper, of its first child, sampled every 5 ms.
+# and prints "SECONDS PEAK_RSS_KB PEAK_ANON_KB STATUS": wall time, peak resident memory (mapped
+# file pages included), the peak anonymous memory (heap and stacks) of CMD or, when CMD is a
+# wrapper, of its first child, sampled every 5 ms, and CMD's exit status.
 measure() {
   local times
   times=$(mktemp)
@@ -15,12 +15,13 @@ measure() {
     fi
     sleep 0.005
   done
-  wait "$tpid" || true
+  local status=0
+  wait "$tpid" || status=$?
   # A failing command has its status on a line of its own before the figures.
   local secs rss
   read -r secs rss < <(tail -n 1 "$times")
   rm -f "$times"
-  echo "$secs $rss $peak"
+  echo "$secs $rss $peak $status"
 }
 
 # median_of RUNS CMD...: runs CMD RUNS times through measure; prints the median seconds and

@@ -55,23 +55,16 @@ PY
 printf "\nInput: %s bytes (%.1f MB)\n\n" "$bytes" "$(awk -v b="$bytes" 'BEGIN { print b / 1e6 }')"
 printf "%-34s %9s %9s %12s %12s %11s\n" "job" "seconds" "MB/s" "peak RSS MB" "peak anon MB" "output MB"
 
-# run LABEL CMD...: runs once, samples the anonymous memory every 5 ms, then prints one row.
+# shellcheck source=../measure.sh
+source "$(dirname "$0")/../measure.sh"
+
+# run LABEL CMD...: runs once (see measure), then prints one row.
 run() {
   local label="$1"; shift
   rm -f "$out"
-  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >"$work/cmd.out" 2>&1 &
-  local tpid=$! peak=0 child v
-  while kill -0 "$tpid" 2>/dev/null; do
-    child=$(pgrep -P "$tpid" | head -1 || true)
-    if [ -n "$child" ]; then
-      v=$(awk '/^RssAnon:/ { print $2 }' "/proc/$child/status" 2>/dev/null || true)
-      [ -n "$v" ] && [ "$v" -gt "$peak" ] && peak=$v
-    fi
-    sleep 0.005
-  done
-  wait "$tpid" || [ "$expect_failure" = 1 ] || echo "($label ended with status $?)" >&2
-  # A failing command has time put its status on a line of its own, before the figures.
-  read -r secs rss < <(tail -n 1 "$work/time.txt") || true
+  local secs rss peak status
+  read -r secs rss peak status < <(measure "$@")
+  [ "$status" = 0 ] || [ "$expect_failure" = 1 ] || echo "($label ended with status $status)" >&2
   local outmb="-" rate_bytes="$bytes"
   [ -f "$out" ] && outmb=$(awk -v b="$(stat -c %s "$out")" 'BEGIN { printf "%.1f", b / 1e6 }')
   [ "$rate_of_output" = 1 ] && [ -f "$out" ] && rate_bytes=$(stat -c %s "$out")
@@ -84,7 +77,8 @@ expect_failure=0
 cd "$work"
 run "cp" cp "$gds" "$out"
 expect_failure=1
-run "korvexe index pass only" "$bin/korvexe.exe" "$gds" "$out" NO_SUCH_TOP -x -X "${tail_switches[@]}"
+# A dry run: a real one would start copying the input before it finds no such TOP.
+run "korvexe index pass only" "$bin/korvexe.exe" "$gds" "$out" NO_SUCH_TOP -x -X "${tail_switches[@]}" -dryrun
 expect_failure=0
 run "korvexe dry run copy" "$bin/korvexe.exe" "$gds" "$out" TOP -x -X "${tail_switches[@]}" -dryrun
 run "korvexe dry run keep 10, renumber" "$bin/korvexe.exe" "$gds" "$out" TOP "-i$keep" -X -lyr1-11:101-111 "${tail_switches[@]}" -dryrun

@@ -32,25 +32,17 @@ seconds() {  # command... -> elapsed seconds
 copy_plain() { cp "$out" "$copy"; }
 copy_synced() { cp "$out" "$copy" && sync -f "$copy"; }
 
+# shellcheck source=../measure.sh
+source "$(dirname "$0")/../measure.sh"
+
 # explode: one run; appends "seconds peak_rss_kb peak_anon_kb" to $work/explode.txt.
 explode() {
   rm -f "$out"
-  local start end peak=0 v
-  start=$(date +%s.%N)
-  (cd "$work" && exec /usr/bin/time -f "%M" -o "$work/rss.txt" "$bin/korvexe.exe" in.gds out.gds TOP -x -X -explode \
-    -min:0.000000 -tmag:1000000.000000) >/dev/null 2>&1 &
-  local tpid=$! child
-  while kill -0 "$tpid" 2>/dev/null; do
-    child=$(pgrep -P "$tpid" | head -1 || true)
-    if [ -n "$child" ]; then
-      v=$(awk '/^RssAnon:/ { print $2 }' "/proc/$child/status" 2>/dev/null || true)
-      [ -n "$v" ] && [ "$v" -gt "$peak" ] && peak=$v
-    fi
-    sleep 0.005
-  done
-  wait "$tpid" || { echo "explode_bench: korvexe.exe failed (see $work/in.log)" >&2; tail -5 "$work/in.log" >&2; exit 1; }
-  end=$(date +%s.%N)
-  echo "$(echo "$end - $start" | bc -l) $(tail -n 1 "$work/rss.txt") $peak" >>"$work/explode.txt"
+  local secs rss peak status
+  read -r secs rss peak status < <(cd "$work" && measure "$bin/korvexe.exe" in.gds out.gds TOP -x -X -explode \
+    -min:0.000000 -tmag:1000000.000000)
+  [ "$status" = 0 ] || { echo "explode_bench: korvexe.exe failed (see $work/in.log)" >&2; tail -5 "$work/in.log" >&2; exit 1; }
+  echo "$secs $rss $peak" >>"$work/explode.txt"
 }
 
 echo "Load before: $(uptime)"
