@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gds/element.h"
+#include "gds/pair_map.h"
 
 namespace korvex::engine {
 
@@ -34,8 +35,7 @@ struct PairCount {
   std::optional<PairKey> target;  // the pair written; none: the layer or datatype choice drops it
 };
 
-// Counted once per element of every job, so a lookup must cost next to nothing: an open
-// addressing table that stays small (a layout uses a few hundred pairs at most).
+// Counted once per element of every job, so a lookup must cost next to nothing.
 class PairTally {
  public:
   // One element met with pair `key`, and whether it was written.
@@ -67,8 +67,7 @@ class PairTally {
   }
   // Adds the counts of `other`.
   void Add(const PairTally& other) {
-    for (const Slot& slot : other.slots_)
-      if (slot.used) Count(slot.key, slot.count.in, slot.count.out);
+    other.counts_.ForEach([this](PairKey key, const PairCount& c) { Count(key, c.in, c.out); });
   }
   // Sets each pair's target; without it a pair is written as it is.
   void Resolve(const std::function<std::optional<PairKey>(PairKey)>& target);
@@ -79,31 +78,15 @@ class PairTally {
   std::uint64_t out() const;
 
  private:
-  struct Slot {
-    bool used = false;
-    PairKey key = 0;
-    PairCount count;
-  };
-
+  // A pair met for the first time is written as it is until Resolve() says otherwise.
   PairCount& At(PairKey key) {
-    if (!slots_.empty()) {
-      for (std::size_t i = Hash(key);; i = (i + 1) & (slots_.size() - 1)) {
-        Slot& slot = slots_[i];
-        if (slot.used && slot.key == key) return slot.count;
-        if (!slot.used) break;
-      }
-    }
-    return Insert(key);
+    bool fresh;
+    PairCount& c = counts_.At(key, fresh);
+    if (fresh) c.target = key;
+    return c;
   }
-  // The top bits of a multiplicative hash: layer and datatype both reach them.
-  std::size_t Hash(PairKey key) const {
-    return static_cast<std::size_t>((std::uint64_t{key} * 0x9E3779B97F4A7C15ull) >> shift_);
-  }
-  PairCount& Insert(PairKey key);
 
-  std::vector<Slot> slots_;  // a power of two in size, at most half used
-  std::size_t used_ = 0;
-  int shift_ = 64;  // 64 less the bits of a slot index
+  gds::PairMap<PairCount> counts_;
 };
 
 }  // namespace korvex::engine
